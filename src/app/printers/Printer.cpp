@@ -1,0 +1,186 @@
+#include "app/printers/Printer.h"
+
+#include <winspool.h>
+
+#include "app/printers/SpoolerApi.h"
+#include "framework/Lifecycle.h"
+
+namespace zv {
+namespace {
+
+constexpr DWORD kPlatformNT = 2;
+constexpr DWORD kEnumLocal = 2;        // PRINTER_ENUM_LOCAL
+constexpr DWORD kEnumConnections = 4;  // PRINTER_ENUM_CONNECTIONS
+constexpr UINT kBlockFlags = GMEM_MOVEABLE | GMEM_ZEROINIT;
+
+#if defined(__i386__)
+static_assert(sizeof(PRINTER_INFO_4A) == 12);
+static_assert(sizeof(PRINTER_INFO_5A) == 20);
+#endif
+
+std::string Text(const char* text) { return text ? std::string(text) : std::string(); }
+
+}  // namespace
+
+bool TPrinterDevice::IsEqual(const std::string&, const std::string& device, const std::string& port) const {
+  return DeviceName == device && PortName == port;
+}
+
+std::string NextField(const std::string& text, std::size_t& cursor) {
+  while (cursor < text.size() && text[cursor] == ' ') ++cursor;
+  std::size_t start = cursor;
+  std::size_t comma = text.find(',', start);
+  if (comma == std::string::npos) {
+    cursor = text.size();
+    return text.substr(start);
+  }
+  cursor = comma + 1;
+  return text.substr(start, comma - start);
+}
+
+TPrinter::TPrinter() = default;
+
+TPrinter::~TPrinter() {
+  ReleasePrinter();
+  HoldBlock(nullptr);
+}
+
+void TPrinter::ReleasePrinter() {
+  if (printer_) Spooler().ClosePrinterHandle(printer_);
+  printer_ = nullptr;
+}
+
+void TPrinter::HoldBlock(HGLOBAL block) {
+  if (block == block_) return;
+  if (block_) {
+    GlobalUnlock(block_);
+    GlobalFree(block_);
+  }
+  block_ = block;
+  devMode_ = block_ ? static_cast<DEVMODEA*>(GlobalLock(block_)) : nullptr;
+}
+
+const std::vector<TPrinterEntry>& TPrinter::Entries() { return EntryList(); }
+
+std::vector<TPrinterEntry>& TPrinter::EntryList() {
+  if (entries_) return *entries_;
+  entries_ = std::make_unique<std::vector<TPrinterEntry>>();
+  try {
+    ISpoolerApi& spooler = Spooler();
+    const bool nt = spooler.PlatformId() == kPlatformNT;
+    const DWORD flags = nt ? kEnumLocal | kEnumConnections : kEnumLocal;
+    const DWORD level = nt ? 4 : 5;
+    const std::size_t recordSize = nt ? sizeof(PRINTER_INFO_4A) : sizeof(PRINTER_INFO_5A);
+
+    DWORD needed = 0, returned = 0;
+    spooler.EnumPrinterRecords(flags, level, nullptr, 0, &needed, &returned);
+    std::vector<BYTE> buffer(needed);
+    returned = 0;
+    if (!spooler.EnumPrinterRecords(flags, level, buffer.empty() ? nullptr : buffer.data(), needed, &needed, &returned))
+      return *entries_;
+    // Never walk past the buffer, whatever count the spooler reports.
+    const std::size_t count = std::min<std::size_t>(returned, buffer.size() / recordSize);
+    for (std::size_t i = 0; i < count; ++i) {
+      const BYTE* record = buffer.data() + i * recordSize;
+      if (nt) {
+        const auto* info = reinterpret_cast<const PRINTER_INFO_4A*>(record);
+        std::string name = Text(info->pPrinterName);
+        entries_->push_back({name, TPrinterDevice("", name, "")});
+        continue;
+      }
+      const auto* info = reinterpret_cast<const PRINTER_INFO_5A*>(record);
+      const std::string name = Text(info->pPrinterName);
+      const std::string ports = Text(info->pPortName);
+      std::size_t cursor = 0;
+      for (std::string port = NextField(ports, cursor); !port.empty(); port = NextField(ports, cursor))
+        entries_->push_back({name + " on " + port, TPrinterDevice("", name, port)});
+    }
+  } catch (...) {
+    entries_.reset();
+    throw;
+  }
+  return *entries_;
+}
+
+void TPrinter::SelectDefault() {
+  const std::string value = Spooler().ReadProfile("windows", "device");
+  std::size_t cursor = 0;
+  const std::string device = NextField(value, cursor);
+  if (!device.empty()) {
+    for (const TPrinterEntry& entry : Entries()) {
+      if (entry.Device.DeviceName != device) continue;
+      // Copies: selecting may append to the list we are reading from.
+      const TPrinterDevice found = entry.Device;
+      SelectPrinter(found.DeviceName, found.DriverName, found.PortName, nullptr);
+      return;
+    }
+  }
+  throw EPrinter(kNoDefaultPrinter);
+}
+
+void TPrinter::SelectPrinter(const std::string& device, const std::string& driver, const std::string& port,
+                             HGLOBAL block) {
+  HoldBlock(block);
+  ReleasePrinter();
+
+  auto& entries = EntryList();
+  std::int32_t found = -1;
+  for (std::size_t i = 0; i < entries.size(); ++i) {
+    if (entries[i].Device.IsEqual(driver, device, port)) {
+      found = static_cast<std::int32_t>(i);
+      break;
+    }
+  }
+  if (found < 0) {
+    found = static_cast<std::int32_t>(entries.size());
+    entries.push_back({device + " on " + port, TPrinterDevice(driver, device, port)});
+  }
+  currentIndex_ = found;
+
+  ISpoolerApi& spooler = Spooler();
+  printer_ = spooler.OpenPrinterHandle(device);
+  if (!printer_ || block_) return;
+  DEVMODEA scratch{};
+  LONG size = spooler.QueryDocumentProperties(printer_, device, &scratch, &scratch, 0);
+  if (size <= 0) return;
+  HGLOBAL fresh = GlobalAlloc(kBlockFlags, static_cast<SIZE_T>(size));
+  if (!fresh) return;
+  HoldBlock(fresh);
+  if (!devMode_ || spooler.QueryDocumentProperties(printer_, device, devMode_, devMode_, DM_OUT_BUFFER) < 0)
+    HoldBlock(nullptr);
+}
+
+std::int32_t TPrinter::CurrentIndex() {
+  if (currentIndex_ == -1) SelectDefault();
+  return currentIndex_;
+}
+
+void TPrinter::SetCurrentIndex(std::int32_t value) {
+  if (value == -1) {
+    SelectDefault();
+  } else {
+    CurrentIndex();
+    if (value < 0 || static_cast<std::size_t>(value) >= Entries().size()) throw EPrinter(kIndexOutOfRange);
+  }
+  currentIndex_ = value;
+}
+
+void TPrinter::ReadCurrent(std::string& device, std::string& driver, std::string& port, HGLOBAL& block) {
+  const std::int32_t index = CurrentIndex();
+  block = block_;
+  const TPrinterDevice& current = Entries().at(static_cast<std::size_t>(index)).Device;
+  device = current.DeviceName;
+  driver = current.DriverName;
+  port = current.PortName;
+}
+
+TPrinter& SharedPrinter() {
+  static TPrinter* shared = [] {
+    auto* printer = new TPrinter();
+    AddExitProc([printer] { delete printer; });
+    return printer;
+  }();
+  return *shared;
+}
+
+}  // namespace zv

@@ -1,0 +1,81 @@
+#pragma once
+// The printer catalogue: the installed printers in the spooler's order, the current one, its
+// open spooler handle and its driver settings (a DEVMODE in a movable global memory block).
+#include <windows.h>
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "framework/Exception.h"
+
+namespace zv {
+
+class EPrinter : public Exception {
+ public:
+  using Exception::Exception;
+};
+
+inline constexpr char kNoDefaultPrinter[] = "There is no default printer currently selected";
+inline constexpr char kIndexOutOfRange[] = "Printer index out of range";
+
+class TPrinterDevice {
+ public:
+  TPrinterDevice(std::string driver, std::string device, std::string port)
+      : DriverName(std::move(driver)), DeviceName(std::move(device)), PortName(std::move(port)) {}
+  // Same device and port, byte for byte; the driver is not compared.
+  bool IsEqual(const std::string& driver, const std::string& device, const std::string& port) const;
+
+  std::string DriverName;
+  std::string DeviceName;
+  std::string PortName;
+};
+
+struct TPrinterEntry {
+  std::string Name;  // display name
+  TPrinterDevice Device;
+};
+
+// Takes the next comma-separated field at cursor: blanks before it are skipped, blanks after it
+// kept; the cursor moves past the comma, or to the end.
+std::string NextField(const std::string& text, std::size_t& cursor);
+
+class TPrinter {
+ public:
+  TPrinter();
+  ~TPrinter();
+  TPrinter(const TPrinter&) = delete;
+  TPrinter& operator=(const TPrinter&) = delete;
+
+  // Built at the first use, then fixed for the life of the object.
+  const std::vector<TPrinterEntry>& Entries();
+  // Resolves the default printer first while the index is unresolved (-1).
+  std::int32_t CurrentIndex();
+  void SetCurrentIndex(std::int32_t value);
+  // Makes that printer current; a block given becomes the catalogue's.
+  void SelectPrinter(const std::string& device, const std::string& driver, const std::string& port, HGLOBAL block);
+  // The current printer's names, whole, and the held block (still owned by the catalogue).
+  void ReadCurrent(std::string& device, std::string& driver, std::string& port, HGLOBAL& block);
+
+  HGLOBAL DeviceModeBlock() const { return block_; }
+  const DEVMODEA* DevMode() const { return devMode_; }
+  HANDLE PrinterHandle() const { return printer_; }
+
+ private:
+  std::vector<TPrinterEntry>& EntryList();
+  void SelectDefault();
+  void HoldBlock(HGLOBAL block);
+  void ReleasePrinter();
+
+  std::unique_ptr<std::vector<TPrinterEntry>> entries_;
+  std::int32_t currentIndex_ = -1;
+  HGLOBAL block_ = nullptr;
+  DEVMODEA* devMode_ = nullptr;
+  HANDLE printer_ = nullptr;
+};
+
+// The one process-wide catalogue of the printer setup command; destroyed at program exit.
+TPrinter& SharedPrinter();
+
+}  // namespace zv

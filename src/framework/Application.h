@@ -1,0 +1,68 @@
+#pragma once
+// The one application object of a process: its hidden top-level window (which carries the title
+// and would carry the taskbar presence), the message loop and the default exception handling.
+#include <windows.h>
+
+#include <exception>
+#include <functional>
+#include <memory>
+#include <string>
+
+#include "framework/Component.h"
+#include "framework/Window.h"
+
+// Our message box is TApplication::MessageBox; the platform's is always called as MessageBoxA.
+#undef MessageBox
+
+namespace zv {
+
+class TForm;
+
+class TApplication : public TComponent {
+ public:
+  TApplication();
+  ~TApplication() override;
+
+  HWND Handle() const { return window_->Handle(); }
+  HINSTANCE Instance() const { return GetModuleHandleA(nullptr); }
+  const std::string& Title() const { return title_; }
+  void SetTitle(const std::string& title);
+
+  // Dispatches every message waiting in the thread's queue and returns when it is empty.
+  void ProcessMessages();
+  // Waits for one message and dispatches it.
+  void HandleMessage();
+  // Runs the message loop until Terminate or the main form closes.
+  void Run();
+  void Terminate();
+  bool Terminated() const { return terminated_; }
+
+  // The main form ends the message loop when it closes.
+  TForm* MainForm() const { return mainForm_; }
+  void SetMainForm(TForm* form) { mainForm_ = form; }
+
+  // A plain message box with the application's window as owner; returns the button pressed.
+  int MessageBox(const std::string& text, const std::string& caption, UINT flags);
+  // Replaces the message box (tests answer it); empty means the platform's own.
+  std::function<int(const std::string& text, const std::string& caption, UINT flags)> OnMessageBox;
+
+  // Default exception handling: the message in a message box captioned with the title; the
+  // program runs on.
+  void HandleException(const std::exception& error);
+  void HandleException(std::exception_ptr error);
+
+  // Windows disabled while a modal window runs; messages for them are not dispatched otherwise.
+  bool IsDialogMessage(MSG& message);
+
+ private:
+  void DispatchOne(MSG& message);
+  std::unique_ptr<TWindow> window_;
+  std::string title_;
+  TForm* mainForm_ = nullptr;
+  bool terminated_ = false;
+};
+
+// The process's application object; created in main (or by a test), never copied.
+extern TApplication* Application;
+
+}  // namespace zv

@@ -1,0 +1,47 @@
+#pragma once
+// Components with owners: an owner destroys what it owns, last created first.
+#include <cstddef>
+#include <functional>
+#include <list>
+#include <string>
+
+namespace zv {
+
+class TComponent {
+ public:
+  explicit TComponent(TComponent* owner);
+  virtual ~TComponent();
+  TComponent(const TComponent&) = delete;
+  TComponent& operator=(const TComponent&) = delete;
+
+  TComponent* Owner() const { return owner_; }
+  std::size_t ComponentCount() const { return components_.size(); }
+  const std::string& Name() const { return name_; }
+  void SetName(std::string name) { name_ = std::move(name); }
+
+  // Design mode: set by a designer (and by tests); never in the running program.
+  bool Designing() const { return designing_; }
+  void SetDesigning(bool designing) { designing_ = designing; }
+
+ protected:
+  // Destroys every owned component, last created first.
+  void DestroyComponents();
+
+ private:
+  TComponent* owner_;
+  std::list<TComponent*> components_;
+  std::list<TComponent*>::iterator ownerSlot_;  // our place in the owner's list: O(1) removal
+  std::string name_;
+  bool designing_ = false;
+};
+
+// Events: an unassigned (empty) event is skipped by whoever raises it.
+using TNotifyEvent = std::function<void(TComponent* sender)>;
+enum class TMouseButton { mbLeft, mbRight, mbMiddle };
+struct TShiftState {
+  bool shift = false, alt = false, ctrl = false;
+  bool Empty() const { return !shift && !alt && !ctrl; }
+};
+using TMouseEvent = std::function<void(TComponent* sender, TMouseButton button, TShiftState shift, int x, int y)>;
+
+}  // namespace zv

@@ -1,0 +1,86 @@
+#include "framework/Controls.h"
+
+namespace zv {
+
+TFont::TFont(const TFontSpec& spec) : spec_(spec) {
+  LOGFONTA lf{};
+  lf.lfHeight = -spec.height;
+  lf.lfWeight = spec.bold ? FW_BOLD : FW_NORMAL;
+  lf.lfCharSet = spec.name == "Symbol" ? SYMBOL_CHARSET : DEFAULT_CHARSET;
+  lstrcpynA(lf.lfFaceName, spec.name.c_str(), LF_FACESIZE);
+  font_.Reset(CreateFontIndirectA(&lf));
+}
+
+TControl::TControl(TComponent* owner, HWND parent) : TComponent(owner), font_(std::make_unique<TFont>(TFontSpec{})) {
+  TWindowParams params;
+  params.style = WS_CHILD | WS_VISIBLE;
+  params.parent = parent;
+  window_ = std::make_unique<TWindow>(params, [this](HWND, UINT m, WPARAM wp, LPARAM lp) {
+    return WndProc(m, wp, lp);
+  });
+}
+
+void TControl::SetBounds(int left, int top, int width, int height) {
+  left_ = left;
+  top_ = top;
+  width_ = width;
+  height_ = height;
+  SetWindowPos(Handle(), nullptr, left, top, width, height, SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+void TControl::SetVisible(bool visible) { ShowWindow(Handle(), visible ? SW_SHOWNA : SW_HIDE); }
+void TControl::SetEnabled(bool enabled) { EnableWindow(Handle(), enabled ? TRUE : FALSE); }
+
+void TControl::SetFont(const TFontSpec& spec) {
+  font_ = std::make_unique<TFont>(spec);
+  SendMessageA(Handle(), WM_SETFONT, reinterpret_cast<WPARAM>(font_->Handle()), TRUE);
+}
+
+LRESULT TControl::WndProc(UINT message, WPARAM wParam, LPARAM lParam) {
+  return DefWindowProcA(Handle(), message, wParam, lParam);
+}
+
+TLabel::TLabel(TComponent* owner, HWND parent) : TControl(owner, parent) {}
+
+void TLabel::SetCaption(const std::string& caption) {
+  caption_ = caption;
+  AdjustSize();
+  InvalidateRect(Handle(), nullptr, TRUE);
+}
+
+void TLabel::AdjustSize() {
+  TWindowDC dc(Handle());
+  TSelectObject font(dc.Get(), font_->Handle());
+  RECT r{0, 0, 0, 0};
+  DrawTextA(dc.Get(), caption_.c_str(), static_cast<int>(caption_.size()), &r,
+            DT_CALCRECT | DT_SINGLELINE | DT_NOPREFIX);
+  SetBounds(left_, top_, r.right - r.left, r.bottom - r.top);
+}
+
+LRESULT TLabel::WndProc(UINT message, WPARAM wParam, LPARAM lParam) {
+  if (message == WM_PAINT) {
+    PAINTSTRUCT ps;
+    HDC dc = BeginPaint(Handle(), &ps);
+    {
+      TSelectObject font(dc, font_->Handle());
+      SetBkMode(dc, TRANSPARENT);
+      SetTextColor(dc, font_->Spec().color);
+      RECT r{0, 0, width_, height_};
+      DrawTextA(dc, caption_.c_str(), static_cast<int>(caption_.size()), &r, DT_SINGLELINE | DT_NOPREFIX);
+    }
+    EndPaint(Handle(), &ps);
+    return 0;
+  }
+  if (message == WM_ERASEBKGND) {
+    // The parent's background shows through.
+    HWND parent = GetParent(Handle());
+    RECT r;
+    GetClientRect(Handle(), &r);
+    HBRUSH brush = reinterpret_cast<HBRUSH>(GetClassLongPtrA(parent, GCLP_HBRBACKGROUND));
+    FillRect(reinterpret_cast<HDC>(wParam), &r, brush ? brush : GetSysColorBrush(COLOR_BTNFACE));
+    return 1;
+  }
+  return TControl::WndProc(message, wParam, lParam);
+}
+
+}  // namespace zv

@@ -1,0 +1,76 @@
+#pragma once
+// Child controls of a form: labels sized to their text, and the font they draw with.
+#include <windows.h>
+
+#include <memory>
+#include <string>
+
+#include "framework/Component.h"
+#include "framework/Handles.h"
+#include "framework/Window.h"
+
+namespace zv {
+
+class TForm;
+
+struct TFontSpec {
+  std::string name = "MS Sans Serif";
+  int height = 11;  // character height in pixels
+  bool bold = false;
+  COLORREF color = RGB(0, 0, 0);
+};
+
+// A font made from a spec; the GDI object lives as long as this.
+class TFont {
+ public:
+  explicit TFont(const TFontSpec& spec);
+  HFONT Handle() const { return static_cast<HFONT>(font_.Get()); }
+  const TFontSpec& Spec() const { return spec_; }
+
+ private:
+  TFontSpec spec_;
+  TFontHandle font_;
+};
+
+// A child window placed on a parent window.
+class TControl : public TComponent {
+ public:
+  int Left() const { return left_; }
+  int Top() const { return top_; }
+  int Width() const { return width_; }
+  int Height() const { return height_; }
+  void SetBounds(int left, int top, int width, int height);
+  void SetLeft(int left) { SetBounds(left, top_, width_, height_); }
+  bool Visible() const { return IsWindowVisible(Handle()) != FALSE; }
+  void SetVisible(bool visible);
+  bool Enabled() const { return IsWindowEnabled(Handle()) != FALSE; }
+  void SetEnabled(bool enabled);
+  HWND Handle() const { return window_->Handle(); }
+  void SetFont(const TFontSpec& spec);
+  const TFont& Font() const { return *font_; }
+
+ protected:
+  TControl(TComponent* owner, HWND parent);
+  virtual LRESULT WndProc(UINT message, WPARAM wParam, LPARAM lParam);
+  std::unique_ptr<TWindow> window_;
+  std::unique_ptr<TFont> font_;
+  int left_ = 0, top_ = 0, width_ = 0, height_ = 0;
+};
+
+// Text on the parent's background, sized to its text.
+class TLabel : public TControl {
+ public:
+  TLabel(TComponent* owner, HWND parent);
+  const std::string& Caption() const { return caption_; }
+  void SetCaption(const std::string& caption);
+  // Resizes the label to its text in its font.
+  void AdjustSize();
+
+ protected:
+  LRESULT WndProc(UINT message, WPARAM wParam, LPARAM lParam) override;
+
+ private:
+  std::string caption_;
+};
+
+}  // namespace zv

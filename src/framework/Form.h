@@ -1,0 +1,72 @@
+#pragma once
+// A top-level window built from a description: the description is one function of the form's
+// own source that creates its components in order and sets their properties.
+#include <windows.h>
+
+#include <memory>
+#include <string>
+
+#include "framework/Component.h"
+#include "framework/Window.h"
+
+namespace zv {
+
+enum class TBorderStyle { bsNone, bsSingle };
+
+// Modal results.
+constexpr int mrNone = 0;
+constexpr int mrOk = 1;
+constexpr int mrCancel = 2;
+
+class TForm : public TComponent {
+ public:
+  explicit TForm(TComponent* owner);
+  ~TForm() override;
+
+  HWND Handle() const { return window_->Handle(); }
+  static TForm* FromHandle(HWND window);
+
+  std::string Caption() const;
+  void SetCaption(const std::string& caption);
+  void SetBorderStyle(TBorderStyle style);
+  // The title-bar buttons; false leaves none (no system menu).
+  void SetBorderIcons(bool systemMenu);
+  void SetTopmost(bool topmost);
+  // Centred on the screen whenever it is shown.
+  void SetCentred(bool centred) { centred_ = centred; }
+
+  int Left() const;
+  int Top() const;
+  int Width() const;
+  int Height() const;
+  void SetBounds(int left, int top, int width, int height);
+  void SetWidth(int width) { SetBounds(Left(), Top(), width, Height()); }
+  void SetHeight(int height) { SetBounds(Left(), Top(), Width(), height); }
+  void SetClientSize(int width, int height);
+  int ClientWidth() const;
+  int ClientHeight() const;
+
+  bool Visible() const { return IsWindowVisible(Handle()) != FALSE; }
+  void Show();
+  void Hide();
+  // The main form ends the application; a modal form ends its modal showing.
+  void Close();
+  int ShowModal();
+  int ModalResult() const { return modalResult_; }
+  void SetModalResult(int result) { modalResult_ = result; }
+
+  // Keyboard messages for this form before they are dispatched; true when handled.
+  virtual bool KeyPreview(MSG& message);
+
+ protected:
+  virtual LRESULT WndProc(UINT message, WPARAM wParam, LPARAM lParam);
+
+ private:
+  void ApplyCentring();
+  std::unique_ptr<TWindow> window_;
+  bool centred_ = false;
+  bool modal_ = false;
+  int modalResult_ = mrNone;
+};
+
+}  // namespace zv

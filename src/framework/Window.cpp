@@ -1,0 +1,60 @@
+#include "framework/Window.h"
+
+#include <vector>
+
+#include "framework/Exception.h"
+
+namespace zv {
+namespace {
+constexpr char kWindowClass[] = "TZorvaneWindow";
+
+void RegisterWindowClass(WNDPROC procedure) {
+  static const bool registered = [procedure] {
+    WNDCLASSEXA wc{};
+    wc.cbSize = sizeof wc;
+    wc.style = CS_DBLCLKS;
+    wc.lpfnWndProc = procedure;
+    wc.hInstance = GetModuleHandleA(nullptr);
+    wc.hIcon = LoadIconA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(1));
+    wc.hCursor = LoadCursorA(nullptr, reinterpret_cast<LPCSTR>(IDC_ARROW));
+    wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
+    wc.lpszClassName = kWindowClass;
+    return RegisterClassExA(&wc) != 0;
+  }();
+  (void)registered;
+}
+}  // namespace
+
+TWindow::TWindow(const TWindowParams& params, TMessageHandler handler) : handler_(std::move(handler)) {
+  RegisterWindowClass(&TWindow::Procedure);
+  HWND window = CreateWindowExA(params.exStyle, kWindowClass, params.title.c_str(), params.style, params.x,
+                                params.y, params.width, params.height, params.parent, nullptr,
+                                GetModuleHandleA(nullptr), this);
+  if (!window) throw Exception("Cannot create a window");
+  handle_.Reset(window);
+}
+
+LRESULT CALLBACK TWindow::Procedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  if (message == WM_NCCREATE) {
+    auto* self = static_cast<TWindow*>(reinterpret_cast<CREATESTRUCTA*>(lParam)->lpCreateParams);
+    SetWindowLongPtrA(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
+  }
+  auto* self = reinterpret_cast<TWindow*>(GetWindowLongPtrA(window, GWLP_USERDATA));
+  if (message == WM_NCDESTROY) SetWindowLongPtrA(window, GWLP_USERDATA, 0);
+  if (!self || !self->handler_) return DefWindowProcA(window, message, wParam, lParam);
+  try {
+    return self->handler_(window, message, wParam, lParam);
+  } catch (...) {
+    HandleCurrentException();
+    return 0;
+  }
+}
+
+std::string GetWindowTitle(HWND window) {
+  int length = GetWindowTextLengthA(window);
+  std::vector<char> text(static_cast<size_t>(length) + 1, '\0');
+  int copied = GetWindowTextA(window, text.data(), static_cast<int>(text.size()));
+  return std::string(text.data(), static_cast<size_t>(copied > 0 ? copied : 0));
+}
+
+}  // namespace zv
