@@ -2,6 +2,7 @@
 # Sourced by ./zorvane; everything started here is stopped by process id in bench_stop.
 # Nothing here touches ~/.wine, the system's CUPS or the user's display.
 
+ROOT="${ROOT:-$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)}"
 BENCH_DIR="${BENCH_DIR:-$ROOT/build/bench}"
 BENCH_PIDS=()
 
