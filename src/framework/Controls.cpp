@@ -15,7 +15,8 @@ TControl::TControl(TComponent* owner, HWND parent) : TComponent(owner), font_(st
   TWindowParams params;
   params.style = WS_CHILD | WS_VISIBLE;
   params.parent = parent;
-  window_ = std::make_unique<TWindow>(params, [this](HWND, UINT m, WPARAM wp, LPARAM lp) {
+  window_ = std::make_unique<TWindow>(params, [this](HWND w, UINT m, WPARAM wp, LPARAM lp) {
+    handle_ = w;
     return WndProc(m, wp, lp);
   });
 }

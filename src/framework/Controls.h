@@ -45,13 +45,14 @@ class TControl : public TComponent {
   void SetVisible(bool visible);
   bool Enabled() const { return IsWindowEnabled(Handle()) != FALSE; }
   void SetEnabled(bool enabled);
-  HWND Handle() const { return window_->Handle(); }
+  HWND Handle() const { return handle_; }
   void SetFont(const TFontSpec& spec);
   const TFont& Font() const { return *font_; }
 
  protected:
   TControl(TComponent* owner, HWND parent);
   virtual LRESULT WndProc(UINT message, WPARAM wParam, LPARAM lParam);
+  HWND handle_ = nullptr;  // known from the first message, before window_ is assigned
   std::unique_ptr<TWindow> window_;
   std::unique_ptr<TFont> font_;
   int left_ = 0, top_ = 0, width_ = 0, height_ = 0;

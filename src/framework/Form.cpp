@@ -29,7 +29,8 @@ TForm::TForm(TComponent* owner) : TComponent(owner) {
   params.parent = Application ? Application->Handle() : nullptr;
   params.width = 200;
   params.height = 100;
-  window_ = std::make_unique<TWindow>(params, [this](HWND, UINT m, WPARAM wp, LPARAM lp) {
+  window_ = std::make_unique<TWindow>(params, [this](HWND w, UINT m, WPARAM wp, LPARAM lp) {
+    handle_ = w;
     return WndProc(m, wp, lp);
   });
   SetPropA(Handle(), kFormProperty, this);

@@ -23,7 +23,7 @@ class TForm : public TComponent {
   explicit TForm(TComponent* owner);
   ~TForm() override;
 
-  HWND Handle() const { return window_->Handle(); }
+  HWND Handle() const { return handle_; }
   static TForm* FromHandle(HWND window);
 
   std::string Caption() const;
@@ -63,6 +63,7 @@ class TForm : public TComponent {
 
  private:
   void ApplyCentring();
+  HWND handle_ = nullptr;  // known from the first message, before window_ is assigned
   std::unique_ptr<TWindow> window_;
   bool centred_ = false;
   bool modal_ = false;

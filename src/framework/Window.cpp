@@ -30,14 +30,18 @@ TWindow::TWindow(const TWindowParams& params, TMessageHandler handler) : handler
   HWND window = CreateWindowExA(params.exStyle, kWindowClass, params.title.c_str(), params.style, params.x,
                                 params.y, params.width, params.height, params.parent, nullptr,
                                 GetModuleHandleA(nullptr), this);
-  if (!window) throw Exception("Cannot create a window");
-  handle_.Reset(window);
+  if (!window) {
+    handle_.Detach();  // creation failed after WM_NCCREATE: the platform destroyed it already
+    throw Exception("Cannot create a window");
+  }
 }
 
 LRESULT CALLBACK TWindow::Procedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
   if (message == WM_NCCREATE) {
     auto* self = static_cast<TWindow*>(reinterpret_cast<CREATESTRUCTA*>(lParam)->lpCreateParams);
     SetWindowLongPtrA(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
+    // Known from the first message on: handlers run while CreateWindowExA has not returned yet.
+    self->handle_.Reset(window);
   }
   auto* self = reinterpret_cast<TWindow*>(GetWindowLongPtrA(window, GWLP_USERDATA));
   if (message == WM_NCDESTROY) SetWindowLongPtrA(window, GWLP_USERDATA, 0);

@@ -22,6 +22,7 @@ struct TWindowParams {
 
 class TWindow {
  public:
+  // The handler is called from the first message on, before the constructor returns.
   TWindow(const TWindowParams& params, TMessageHandler handler);
   ~TWindow() = default;
   TWindow(const TWindow&) = delete;

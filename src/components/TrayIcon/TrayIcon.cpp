@@ -1,0 +1,138 @@
+#include "components/TrayIcon/TrayIcon.h"
+
+#include <cstring>
+
+#include "framework/Application.h"
+
+namespace zv {
+namespace {
+
+class TShellNotifyIcon final : public INotifyIconApi {
+ public:
+  BOOL ShellNotifyIcon(DWORD message, TNotifyIconData& data) override {
+    return Shell_NotifyIconA(message, reinterpret_cast<NOTIFYICONDATAA*>(&data));
+  }
+};
+
+TShellNotifyIcon shellNotifyIcon;
+INotifyIconApi* notifyIconApi = &shellNotifyIcon;
+
+}  // namespace
+
+INotifyIconApi& NotifyIconApi() { return *notifyIconApi; }
+void SetNotifyIconApi(INotifyIconApi* api) { notifyIconApi = api ? api : &shellNotifyIcon; }
+
+TTrayIcon::TTrayIcon(TComponent* owner) : TComponent(owner), icon_(std::make_unique<TIcon>()) {
+  TWindowParams params;  // hidden, top-level (so the shell's broadcasts reach it), no title
+  window_ = std::make_unique<TWindow>(params, [this](HWND w, UINT m, WPARAM wp, LPARAM lp) {
+    return HandleMessage(w, m, wp, lp);
+  });
+  // Sent to every top-level window when the shell (re)starts; our icon must then be added again.
+  taskbarCreated_ = RegisterWindowMessageA("TaskbarCreated");
+}
+
+TTrayIcon::~TTrayIcon() {
+  if (IconShown()) DeleteIcon();
+  icon_.reset();
+  window_.reset();
+}
+
+bool TTrayIcon::IconShown() const { return Designing() ? showDesigning_ : active_; }
+
+void TTrayIcon::SetActive(bool value) {
+  if (value == active_) return;
+  active_ = value;
+  if (Designing()) return;
+  if (value)
+    AddIcon();
+  else
+    DeleteIcon();
+}
+
+void TTrayIcon::SetShowDesigning(bool value) {
+  if (!Designing() || value == showDesigning_) return;
+  showDesigning_ = value;
+  if (value)
+    AddIcon();
+  else
+    DeleteIcon();
+}
+
+void TTrayIcon::SetIcon(const TIcon* icon) {
+  if (icon == icon_.get()) return;
+  icon_->Assign(icon);
+  ModifyIcon();
+}
+
+void TTrayIcon::SetToolTip(const std::string& text) {
+  toolTip_ = text.substr(0, kMaxToolTip);
+  ModifyIcon();
+}
+
+void TTrayIcon::FillIconData() {
+  data_.cbSize = sizeof(TNotifyIconData);
+  data_.hWnd = WindowHandle();
+  data_.uID = 0;
+  data_.uFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP;
+  data_.uCallbackMessage = WM_TRAYNOTIFY;
+  data_.hIcon = icon_->Handle();
+  std::memset(data_.szTip, 0, sizeof data_.szTip);
+  std::memcpy(data_.szTip, toolTip_.data(), std::min(toolTip_.size(), sizeof data_.szTip - 1));
+}
+
+void TTrayIcon::AddIcon() {
+  FillIconData();
+  NotifyIconApi().ShellNotifyIcon(NIM_ADD, data_);
+  if (toolTip_.empty()) PostMessageA(WindowHandle(), WM_TRAYREFRESH, 0, 0);
+}
+
+void TTrayIcon::ModifyIcon() {
+  FillIconData();
+  if (active_) NotifyIconApi().ShellNotifyIcon(NIM_MODIFY, data_);
+}
+
+void TTrayIcon::DeleteIcon() { NotifyIconApi().ShellNotifyIcon(NIM_DELETE, data_); }
+
+LRESULT TTrayIcon::HandleMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  if (message == WM_TRAYREFRESH) {
+    SetToolTip(toolTip_);
+    return 0;
+  }
+  if (message == WM_TRAYNOTIFY) {
+    switch (static_cast<UINT>(lParam)) {
+      case WM_LBUTTONUP:
+        if (OnClick) OnClick(this);
+        break;
+      case WM_LBUTTONDBLCLK:
+        if (OnDblClick) OnDblClick(this);
+        break;
+      case WM_RBUTTONUP:
+        RightClick();
+        break;
+      default:
+        break;
+    }
+    return 0;
+  }
+  if (message == taskbarCreated_ && taskbarCreated_ != 0) {
+    if (IconShown()) AddIcon();
+    return 0;
+  }
+  return DefWindowProcA(window, message, wParam, lParam);
+}
+
+void TTrayIcon::RightClick() {
+  POINT cursor{};
+  GetCursorPos(&cursor);
+  if (popupMenu_) {
+    // Keys reach the menu only while one of our windows is in the foreground.
+    if (Application) {
+      SetForegroundWindow(Application->Handle());
+      Application->ProcessMessages();
+    }
+    popupMenu_->Popup(cursor.x, cursor.y);
+  }
+  if (OnRightClick) OnRightClick(this, TMouseButton::mbRight, TShiftState{}, cursor.x, cursor.y);
+}
+
+}  // namespace zv

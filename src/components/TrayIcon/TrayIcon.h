@@ -1,0 +1,86 @@
+#pragma once
+// One icon in the taskbar notification area: its image and tip kept current, and mouse actions
+// on it turned into events and a popup menu.
+#include <windows.h>
+#include <shellapi.h>
+
+#include <memory>
+#include <string>
+
+#include "framework/Component.h"
+#include "framework/Icon.h"
+#include "framework/Menus.h"
+#include "framework/Window.h"
+
+namespace zv {
+
+constexpr UINT WM_TRAYNOTIFY = WM_USER + 1;   // from the shell: a mouse action on the icon
+constexpr UINT WM_TRAYREFRESH = WM_USER + 2;  // to ourselves: re-apply tip and image
+
+// The shell's original notification record (NOTIFYICONDATA as Windows 95 defines it).
+struct TNotifyIconData {
+  DWORD cbSize;
+  HWND hWnd;
+  UINT uID;
+  UINT uFlags;
+  UINT uCallbackMessage;
+  HICON hIcon;
+  CHAR szTip[64];
+};
+#if defined(__i386__)
+static_assert(sizeof(TNotifyIconData) == 88);
+#endif
+
+// Shell_NotifyIconA, replaceable so tests can count and inspect the calls.
+class INotifyIconApi {
+ public:
+  virtual ~INotifyIconApi() = default;
+  virtual BOOL ShellNotifyIcon(DWORD message, TNotifyIconData& data) = 0;
+};
+INotifyIconApi& NotifyIconApi();
+void SetNotifyIconApi(INotifyIconApi* api);  // null puts the shell back
+
+class TTrayIcon : public TComponent {
+ public:
+  static constexpr std::size_t kMaxToolTip = 62;
+
+  explicit TTrayIcon(TComponent* owner);
+  ~TTrayIcon() override;
+
+  bool Active() const { return active_; }
+  void SetActive(bool value);
+  bool ShowDesigning() const { return showDesigning_; }
+  void SetShowDesigning(bool value);
+  const TIcon* Icon() const { return icon_.get(); }
+  void SetIcon(const TIcon* icon);
+  const std::string& ToolTip() const { return toolTip_; }
+  void SetToolTip(const std::string& text);
+  TNotifyEvent OnClick;
+  TNotifyEvent OnDblClick;
+  TMouseEvent OnRightClick;
+  TPopupMenu* PopupMenu() const { return popupMenu_; }
+  void SetPopupMenu(TPopupMenu* menu) { popupMenu_ = menu; }
+
+  HWND WindowHandle() const { return window_ ? window_->Handle() : nullptr; }
+  const TNotifyIconData& IconData() const { return data_; }
+
+ private:
+  void FillIconData();
+  void AddIcon();
+  void ModifyIcon();
+  void DeleteIcon();
+  bool IconShown() const;
+  LRESULT HandleMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+  void RightClick();
+
+  TNotifyIconData data_{};
+  std::unique_ptr<TIcon> icon_;
+  std::string toolTip_;
+  std::unique_ptr<TWindow> window_;
+  bool active_ = false;
+  bool showDesigning_ = false;
+  TPopupMenu* popupMenu_ = nullptr;
+  UINT taskbarCreated_ = 0;
+};
+
+}  // namespace zv

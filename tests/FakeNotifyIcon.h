@@ -1,0 +1,35 @@
+#pragma once
+// Records the notification-area calls instead of making them.
+#include <vector>
+
+#include "components/TrayIcon/TrayIcon.h"
+
+namespace zv::test {
+
+class TFakeNotifyIcon : public INotifyIconApi {
+ public:
+  struct TCall {
+    DWORD message;
+    TNotifyIconData data;
+  };
+  TFakeNotifyIcon() { SetNotifyIconApi(this); }
+  ~TFakeNotifyIcon() override { SetNotifyIconApi(nullptr); }
+  BOOL ShellNotifyIcon(DWORD message, TNotifyIconData& data) override {
+    calls.push_back({message, data});
+    return TRUE;
+  }
+  std::vector<DWORD> Messages() const {
+    std::vector<DWORD> messages;
+    for (const auto& call : calls) messages.push_back(call.message);
+    return messages;
+  }
+  std::vector<TCall> calls;
+};
+
+// Dispatches what is waiting in this thread's queue.
+inline void Pump() {
+  MSG message;
+  while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&message);
+}
+
+}  // namespace zv::test
