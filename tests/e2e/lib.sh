@@ -44,4 +44,59 @@ reg_query() {
   WINE reg query "$1" /v "$2" 2>/dev/null | tr -d '\r' | awk -v v="$2" '$1 == v { $1 = ""; $2 = ""; sub(/^  /, ""); print }'
 }
 
-wine_server_wait() { /usr/lib/wine/wineserver -w 2>/dev/null || true; }
+
+PROFILE_KEY='HKCU\Software\Microsoft\Windows NT\CurrentVersion\Windows'
+profile_device() { reg_query "$PROFILE_KEY" Device; }
+
+ZV_PID=
+# Starts ZORVANE.EXE in the background and waits until its icon is in Wine's tray window.
+start_zorvane() {
+  WINE "$EXE" "$@" &
+  ZV_PID=$!
+  trap 'stop_zorvane' EXIT
+  wait_for_tray || fail "no tray icon within 30 s"
+}
+stop_zorvane() {
+  [ -n "$ZV_PID" ] || return 0
+  kill "$ZV_PID" 2>/dev/null || true
+  local i
+  for i in $(seq 1 25); do kill -0 "$ZV_PID" 2>/dev/null || break; sleep 0.2; done
+  kill -9 "$ZV_PID" 2>/dev/null || true
+  ZV_PID=
+}
+# The tray window that Wine shows when no desktop tray exists: visible only while it holds an icon.
+tray_window() { xdotool search --onlyvisible --name '^Wine System Tray$' 2>/dev/null | head -1; }
+wait_for_tray() {
+  local i
+  for i in $(seq 1 150); do
+    [ -n "$(tray_window)" ] && return 0
+    sleep 0.2
+  done
+  return 1
+}
+wait_no_tray() {
+  local i
+  for i in $(seq 1 75); do
+    [ -z "$(tray_window)" ] && return 0
+    sleep 0.2
+  done
+  return 1
+}
+# Right-clicks the first icon of the tray window.
+right_click_icon() {
+  local w x y
+  w=$(tray_window)
+  eval "$(xdotool getwindowgeometry --shell "$w")"
+  xdotool mousemove $((X + 10)) $((Y + 10)) click 3
+  sleep 1
+}
+# Windows of ours that can be seen (bigger than a point); the tray window belongs to explorer.
+visible_windows() {
+  local w
+  for w in $(xdotool search --onlyvisible --class 'zorvane.exe' 2>/dev/null); do
+    eval "$(xdotool getwindowgeometry --shell "$w")"
+    [ "$WIDTH" -gt 1 ] && [ "$HEIGHT" -gt 1 ] && echo "$w ${WIDTH}x$HEIGHT $(xdotool getwindowname "$w")"
+  done
+  return 0
+}
+screenshot() { import -window root "$ARTIFACTS/$1.png"; }
