@@ -1,0 +1,15 @@
+#!/usr/bin/env bash
+# ./zorvane run: Zorvane on your own display, in your own Wine prefix, with your own printers.
+# Without a display there is nothing to show it on: the demonstration runs instead.
+set -euo pipefail
+ROOT=$(cd "$(dirname "$0")/.." && pwd)
+if [ -z "${DISPLAY:-}" ]; then
+  echo "run: no display (DISPLAY is unset); running the demonstration on the test bench instead" >&2
+  exec "$ROOT/scripts/demo.sh"
+fi
+target=x86_64
+/usr/lib/wine/wine --version >/dev/null 2>&1 && target=i686
+loader=/usr/lib/wine/wine64
+[ "$target" = i686 ] && loader=/usr/lib/wine/wine
+echo "run: starting build/$target/ZORVANE.EXE in ${WINEPREFIX:-$HOME/.wine}; the icon is in the tray" >&2
+WINEDEBUG=${WINEDEBUG:--all} exec "$loader" "$ROOT/build/$target/ZORVANE.EXE"
