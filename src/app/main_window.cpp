@@ -54,10 +54,14 @@ void TMainForm::Describe() {
   mShowSplashScreen = AddItem(*mOptions, "S&how Splash Screen", optionsClick);
   mPrinterSettings = AddItem(items, "&Printer Settings...", printerClick);
   TrayForm->SetPopupMenu(PMenu);
+
+  Reg = new TRegFile(this);
+  Reg->Key = "Software";
 }
 
 void TMainForm::FormCreate() {
   SetCaption(Application->Title());
+  LoadSettings();
   // Invisible for good: no border, no size, hidden.
   SetBorderIcons(false);
   SetBorderStyle(TBorderStyle::bsNone);
@@ -100,13 +104,13 @@ void TMainForm::SetOptionsOnClick(TComponent* sender) {
   switch (static_cast<TMenuItem*>(sender)->MenuIndex()) {
     case 0:
       ShowPortInfo = !ShowPortInfo;
-      mShowPortInfo->SetChecked(ShowPortInfo);
+      SaveOptions();
       BuildPrinterMenu();
       ApplyDefaultPrinter(-1);
       break;
     case 1:
       ShowSplash = !ShowSplash;
-      mShowSplashScreen->SetChecked(ShowSplash);
+      SaveOptions();
       break;
     default:
       break;

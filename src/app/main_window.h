@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <string>
 
+#include "components/RegFiles/RegFiles.h"
 #include "components/TrayIcon/TrayIcon.h"
 #include "framework/Controls.h"
 #include "framework/Form.h"
@@ -18,6 +19,7 @@ inline constexpr char kDescription[] = "Sets Windows 95 Default Printer";
 inline constexpr char kVersion[] = "1.0b";
 inline constexpr char kNoDefaultPrinterTip[] = "There is no Default Printer";
 inline constexpr char kFailureToSetDefault[] = "Failure to set Default Printer!";
+inline constexpr char kAuthor[] = "Fenwarrow";
 
 // The fixed items of the popup menu; printer entries follow a separator after them.
 inline constexpr int FixedCount = 7;
@@ -25,6 +27,9 @@ inline constexpr std::size_t kMaxCaption = 80;
 
 // True at load; whether the start-up shortcut was missing at this start.
 extern bool FirstRun;
+
+// A registry value name made from a menu caption: every "&" removed, then trailing dots.
+std::string OptionName(const std::string& caption);
 
 // Carries a catalogue index through the sort of the printer names.
 struct TPrintersList {
@@ -47,6 +52,11 @@ class TMainForm : public TForm {
   void SetOptionsOnClick(TComponent* sender);
   void TrayFormDblClick(TComponent* sender);
 
+  // The options under "Software\<title>" in the current user's registry.
+  void LoadSettings();
+  void SaveOptions();
+  void DeleteSettingsKey();
+
   // A printer entry's caption for a catalogue display name, under the current options.
   std::string PrinterCaption(const std::string& displayName) const;
 
@@ -63,6 +73,7 @@ class TMainForm : public TForm {
   TMenuItem* mShowPortInfo = nullptr;
   TMenuItem* mShowSplashScreen = nullptr;
   TMenuItem* mPrinterSettings = nullptr;
+  TRegFile* Reg = nullptr;
 
   // Re-entrancy guards: message boxes, dialogs, the splash pause and our own synchronous
   // broadcast all run nested message handling.

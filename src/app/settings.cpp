@@ -1,0 +1,63 @@
+// The two options, kept under the program's own key in the current user's registry.
+#include "app/main_window.h"
+#include "framework/Application.h"
+
+namespace zv {
+namespace {
+std::string SettingsKey() { return std::string("Software\\") + Application->Title(); }
+}  // namespace
+
+std::string OptionName(const std::string& caption) {
+  std::string name;
+  for (char c : caption)
+    if (c != '&') name += c;
+  while (!name.empty() && name.back() == '.') name.pop_back();
+  return name;
+}
+
+void TMainForm::LoadSettings() {
+  // A settings key that cannot be read leaves the options as they are; nothing is reported.
+  try {
+    Reg->Key = SettingsKey();
+    // A missing start-up shortcut means a fresh start: the options go back to their defaults.
+    if (FirstRun && Reg->KeyExists("")) DeleteSettingsKey();
+    Reg->Key = SettingsKey();
+    const std::string portInfoName = OptionName(mShowPortInfo->Caption());
+    const std::string splashName = OptionName(mShowSplashScreen->Caption());
+    if (!Reg->KeyExists("")) {
+      Reg->WriteValue("Author", TVariant(kAuthor));
+      Reg->WriteValue("Version", TVariant(kVersion));
+      Reg->WriteValue(portInfoName, TVariant(ShowPortInfo));
+      Reg->WriteValue(splashName, TVariant(ShowSplash));
+    } else {
+      TVariant value;
+      Reg->ReadValueDef("Version", TVariant(""), value);
+      if (!(value.Kind() == varString && value.AsText() == kVersion)) Reg->WriteValue("Version", TVariant(kVersion));
+      Reg->ReadValueDef(portInfoName, TVariant(ShowPortInfo), value);
+      ShowPortInfo = VarToBool(value);
+      Reg->ReadValueDef(splashName, TVariant(ShowSplash), value);
+      ShowSplash = VarToBool(value);
+    }
+    mShowPortInfo->SetChecked(ShowPortInfo);
+    mShowSplashScreen->SetChecked(ShowSplash);
+  } catch (const std::exception&) {
+  }
+}
+
+void TMainForm::SaveOptions() {
+  Reg->Key = SettingsKey();
+  Reg->WriteValue(OptionName(mShowPortInfo->Caption()), TVariant(ShowPortInfo));
+  Reg->WriteValue(OptionName(mShowSplashScreen->Caption()), TVariant(ShowSplash));
+  mShowPortInfo->SetChecked(ShowPortInfo);
+  mShowSplashScreen->SetChecked(ShowSplash);
+}
+
+void TMainForm::DeleteSettingsKey() {
+  Reg->Key = "Software";
+  try {
+    Reg->DeleteKey(Application->Title());
+  } catch (const std::exception&) {
+  }
+}
+
+}  // namespace zv

@@ -1,0 +1,55 @@
+#pragma once
+// A registry key of the test's own under HKEY_CURRENT_USER, removed with everything below it.
+#include <windows.h>
+#include <shlwapi.h>
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace zv::test {
+
+class TTestKey {
+ public:
+  explicit TTestKey(std::string path) : path_(std::move(path)) { Remove(); }
+  ~TTestKey() { Remove(); }
+  const std::string& Path() const { return path_; }
+  void Remove() { SHDeleteKeyA(HKEY_CURRENT_USER, path_.c_str()); }
+
+  static bool Exists(const std::string& path) {
+    HKEY key;
+    if (RegOpenKeyExA(HKEY_CURRENT_USER, path.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS) return false;
+    RegCloseKey(key);
+    return true;
+  }
+  // Raw data as another program (or a damaged profile) could have left it.
+  static void SetRaw(const std::string& path, const char* name, DWORD type, const void* data, DWORD size) {
+    HKEY key;
+    RegCreateKeyExA(HKEY_CURRENT_USER, path.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr);
+    RegSetValueExA(key, name, 0, type, static_cast<const BYTE*>(data), size);
+    RegCloseKey(key);
+  }
+  struct TRaw {
+    DWORD type = REG_NONE;
+    std::vector<std::uint8_t> data;
+    bool found = false;
+  };
+  static TRaw GetRaw(const std::string& path, const char* name) {
+    TRaw raw;
+    HKEY key;
+    if (RegOpenKeyExA(HKEY_CURRENT_USER, path.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS) return raw;
+    DWORD size = 0;
+    if (RegQueryValueExA(key, name, nullptr, &raw.type, nullptr, &size) == ERROR_SUCCESS) {
+      raw.data.resize(size);
+      RegQueryValueExA(key, name, nullptr, &raw.type, raw.data.data(), &size);
+      raw.found = true;
+    }
+    RegCloseKey(key);
+    return raw;
+  }
+
+ private:
+  std::string path_;
+};
+
+}  // namespace zv::test
