@@ -61,12 +61,15 @@ void TMainForm::Describe() {
 
 void TMainForm::FormCreate() {
   SetCaption(Application->Title());
+  ComputeShortcutPath();
+  FirstRun = !ShortcutExists();
   LoadSettings();
   // Invisible for good: no border, no size, hidden.
   SetBorderIcons(false);
   SetBorderStyle(TBorderStyle::bsNone);
   SetBounds(Left(), Top(), 0, 0);
   ShowWindowAsync(Handle(), SW_HIDE);
+  if (FirstRun) CreateStartupShortcut();
   BuildPrinterMenu();
   ApplyDefaultPrinter(-1);
   TrayForm->SetActive(true);

@@ -27,6 +27,16 @@ inline constexpr std::size_t kMaxCaption = 80;
 
 // True at load; whether the start-up shortcut was missing at this start.
 extern bool FirstRun;
+// The start-up shortcut's full path, computed once at start-up.
+extern std::string ShortcutPath;
+inline constexpr char kShellFoldersKey[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders";
+
+// SHChangeNotify; replaceable so tests can see the notice (the machine's shell delivers none).
+using TShellChangeNotify = void(WINAPI*)(LONG event, UINT flags, LPCVOID item1, LPCVOID item2);
+extern TShellChangeNotify ShellChangeNotify;
+
+// The running program's own full path, whole.
+std::string ModuleFileName();
 
 // A registry value name made from a menu caption: every "&" removed, then trailing dots.
 std::string OptionName(const std::string& caption);
@@ -56,6 +66,12 @@ class TMainForm : public TForm {
   void LoadSettings();
   void SaveOptions();
   void DeleteSettingsKey();
+
+  // The start-up shortcut in the user's StartUp folder.
+  void ComputeShortcutPath();
+  bool ShortcutExists() const;
+  void CreateStartupShortcut();
+  void RemoveStartupShortcut();
 
   // A printer entry's caption for a catalogue display name, under the current options.
   std::string PrinterCaption(const std::string& displayName) const;

@@ -40,8 +40,10 @@ cups_queues() {
 }
 
 # reg_query KEY VALUE: the data of a value in the prefix's registry, or nothing.
+# reg.exe prints "    NAME    TYPE    DATA"; names may hold blanks.
 reg_query() {
-  WINE reg query "$1" /v "$2" 2>/dev/null | tr -d '\r' | awk -v v="$2" '$1 == v { $1 = ""; $2 = ""; sub(/^  /, ""); print }'
+  WINE reg query "$1" /v "$2" 2>/dev/null | tr -d '\r' |
+    awk -v v="$2" 'index($0, "    " v "    ") == 1 { s = substr($0, length(v) + 9); sub(/^[A-Z_]+    /, "", s); print s }'
 }
 
 
@@ -51,7 +53,13 @@ profile_device() { reg_query "$PROFILE_KEY" Device; }
 ZV_PID=
 # Starts ZORVANE.EXE in the background and waits until its icon is in Wine's tray window.
 start_zorvane() {
-  WINE "$EXE" "$@" &
+  # An icon left behind by a copy that was killed would look like ours: start from an empty tray.
+  if [ -n "$(tray_window)" ]; then
+    pkill -f 'system32\\explorer.exe' || true
+    wait_no_tray || fail "the tray window of an earlier copy does not go away"
+  fi
+  # Its output goes to a file: the desktop process it may start would hold a pipe open.
+  WINE "$EXE" "$@" </dev/null >>"$ARTIFACTS/zorvane-$(basename "$0" .sh).log" 2>&1 &
   ZV_PID=$!
   trap 'stop_zorvane' EXIT
   wait_for_tray || fail "no tray icon within 30 s"
@@ -99,4 +107,19 @@ visible_windows() {
   done
   return 0
 }
+# Ends the program as a person would: Exit, the first item of its menu.
+exit_zorvane() {
+  right_click_icon
+  xdotool key Down Return
+  local i
+  for i in $(seq 1 50); do kill -0 "$ZV_PID" 2>/dev/null || break; sleep 0.2; done
+  ! kill -0 "$ZV_PID" 2>/dev/null || return 1
+  ZV_PID=
+  wait_no_tray
+}
+SETTINGS_KEY='HKCU\Software\Zorvane'
+SHELL_FOLDERS='HKCU\Software\Microsoft\Windows\CurrentVersion\Explorer\Shell Folders'
+LINK_NAME='Sets Windows 95 Default Printer.LNK'
+startup_folder_windows() { reg_query "$SHELL_FOLDERS" StartUp; }
+startup_link_unix() { echo "$(WINE winepath -u "$(startup_folder_windows)" 2>/dev/null | tr -d '\r')/$LINK_NAME"; }
 screenshot() { import -window root "$ARTIFACTS/$1.png"; }

@@ -1,0 +1,82 @@
+#include "components/shell_link/ShellLink.h"
+
+#include <gtest/gtest.h>
+#include <objidl.h>
+#include <shlobj.h>
+
+#include <string>
+#include <thread>
+
+#include "framework/Com.h"
+
+namespace zv::test {
+namespace {
+
+std::string TempFolder() {
+  char buffer[MAX_PATH];
+  GetTempPathA(MAX_PATH, buffer);
+  std::string folder = std::string(buffer) + "zorvane-link-test\\";
+  CreateDirectoryA(folder.c_str(), nullptr);
+  return folder;
+}
+
+bool Exists(const std::string& path) { return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
+
+// The target a shortcut file points at, read back through the shell's link object.
+std::string LinkTarget(const std::string& linkFile) {
+  TComPtr<IShellLinkA> link;
+  TComPtr<IPersistFile> file;
+  if (FAILED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkA, link.Receive())) ||
+      FAILED(link->QueryInterface(IID_IPersistFile, file.Receive())))
+    return "(no link object)";
+  WCHAR wide[MAX_PATH];
+  MultiByteToWideChar(CP_ACP, 0, linkFile.c_str(), -1, wide, MAX_PATH);
+  if (FAILED(file->Load(wide, STGM_READ))) return "(cannot load)";
+  char target[MAX_PATH] = "";
+  link->GetPath(target, MAX_PATH, nullptr, 0);
+  return target;
+}
+
+class ShellLinkTest : public testing::Test {
+ protected:
+  TComInit com;
+  std::string folder = TempFolder();
+  std::string target = "C:\\windows\\notepad.exe";
+};
+
+TEST_F(ShellLinkTest, WritesAShortcutThatPointsAtTheTargetAndReplacesItTheSecondTime) {
+  const std::string link = folder + "Sets Windows 95 Default Printer.LNK";
+  DeleteFileA(link.c_str());
+  EXPECT_EQ(CreateLink(target, link, ""), S_OK);
+  ASSERT_TRUE(Exists(link));
+  EXPECT_STREQ(LinkTarget(link).c_str(), target.c_str());
+  const std::string other = "C:\\windows\\regedit.exe";
+  EXPECT_EQ(CreateLink(other, link, "described"), S_OK);
+  EXPECT_STREQ(LinkTarget(link).c_str(), other.c_str());
+  DeleteFileA(link.c_str());
+}
+
+TEST_F(ShellLinkTest, WithoutComOnTheThreadNothingIsWrittenAndTheCreationFailureReturned) {
+  const std::string link = folder + "nocom.lnk";
+  DeleteFileA(link.c_str());
+  HRESULT result = S_OK;
+  std::thread([&] { result = CreateLink(target, link, ""); }).join();
+  EXPECT_EQ(result, CO_E_NOTINITIALIZED);
+  EXPECT_FALSE(Exists(link));
+}
+
+TEST_F(ShellLinkTest, ALinkFileOf259CharactersIsSavedWholeAndALongerOneNotAtAll) {
+  std::string link = folder + std::string(259 - folder.size() - 4, 'n') + ".lnk";
+  ASSERT_EQ(link.size(), 259u);
+  DeleteFileA(link.c_str());
+  EXPECT_EQ(CreateLink(target, link, ""), S_OK);
+  EXPECT_TRUE(Exists(link));
+  DeleteFileA(link.c_str());
+
+  const std::string tooLong = folder + std::string(300, 'm') + ".lnk";
+  EXPECT_TRUE(FAILED(CreateLink(target, tooLong, "")));
+  EXPECT_FALSE(Exists(tooLong.substr(0, 259)));
+}
+
+}  // namespace
+}  // namespace zv::test
