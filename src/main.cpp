@@ -3,6 +3,7 @@
 
 #include "app/main_window.h"
 #include "app/printers/SpoolerApi.h"
+#include "components/Just1_32/Just1_32.h"
 #include "framework/Application.h"
 #include "framework/Exception.h"
 #include "framework/Lifecycle.h"
@@ -11,6 +12,7 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
   using namespace zv;
   // Start-up hooks, in unit order.
   InitPrinterUnit();
+  InitJust1_32();
 
   Application = new TApplication();
   // The application's own window would carry the taskbar button: it is never shown.

@@ -1,6 +1,9 @@
 #include "app/main_window.h"
 
+#include "app/printers/Printer.h"
+#include "forms/AboutForm.h"
 #include "framework/Application.h"
+#include "framework/FlagGuard.h"
 
 namespace zv {
 
@@ -55,6 +58,9 @@ void TMainForm::Describe() {
   mPrinterSettings = AddItem(items, "&Printer Settings...", printerClick);
   TrayForm->SetPopupMenu(PMenu);
 
+  PrinterSetupDialog = new TPrinterSetupDialog(this);
+  // In a second copy of the program this ends the process, before any icon or setting.
+  JustOneInstance = new TJustOne32(this);
   Reg = new TRegFile(this);
   Reg->Key = "Software";
 }
@@ -69,6 +75,11 @@ void TMainForm::FormCreate() {
   SetBorderStyle(TBorderStyle::bsNone);
   SetBounds(Left(), Top(), 0, 0);
   ShowWindowAsync(Handle(), SW_HIDE);
+  if (ShowSplash) {
+    TAboutForm splash(Application, 0);
+    splash.Show();
+    PauseWithMessages(3);
+  }
   if (FirstRun) CreateStartupShortcut();
   BuildPrinterMenu();
   ApplyDefaultPrinter(-1);
@@ -91,10 +102,17 @@ void TMainForm::SetPrinterOnClick(TComponent* sender) {
     case 0:  // Exit
       Close();
       break;
-    case 1:  // UnInstall
-    case 2:  // About
-    case 4:  // Add Printer
-    case 6:  // Printer Settings
+    case 1:
+      UnInstall();
+      break;
+    case 2:
+      ShowAbout();
+      break;
+    case 4:
+      AddPrinter();
+      break;
+    case 6:
+      OpenPrinterSetup();
       break;
     default:
       ApplyDefaultPrinter(position);
@@ -120,7 +138,86 @@ void TMainForm::SetOptionsOnClick(TComponent* sender) {
   }
 }
 
-void TMainForm::TrayFormDblClick(TComponent*) {}
+void TMainForm::TrayFormDblClick(TComponent*) { OpenPrinterSetup(); }
+
+TMessageBeep MessageBeepFunction = &MessageBeep;
+
+namespace {
+// Takes the icon out of the notification area and puts it back when the guard ends, unless
+// the program is closing by then.
+class TIconAway {
+ public:
+  explicit TIconAway(TTrayIcon& tray) : tray_(tray) { tray_.SetActive(false); }
+  ~TIconAway() {
+    if (!closing) tray_.SetActive(true);
+  }
+  TIconAway(const TIconAway&) = delete;
+  TIconAway& operator=(const TIconAway&) = delete;
+  bool closing = false;
+
+ private:
+  TTrayIcon& tray_;
+};
+
+std::string ControlPanelIn(UINT (*folder)(LPSTR, UINT)) {
+  char path[MAX_PATH + 1] = "";
+  const UINT length = folder(path, MAX_PATH);
+  if (length == 0 || length > MAX_PATH) return std::string();
+  std::string control = std::string(path, length);
+  if (control.back() != '\\') control += '\\';
+  control += "control.exe";
+  return GetFileAttributesA(control.c_str()) == INVALID_FILE_ATTRIBUTES ? std::string() : control;
+}
+UINT SystemFolder(LPSTR path, UINT size) { return GetSystemDirectoryA(path, size); }
+UINT WindowsFolder(LPSTR path, UINT size) { return GetWindowsDirectoryA(path, size); }
+}  // namespace
+
+std::string AddPrinterCommandLine() {
+  // By its full path: never a control.exe that happens to stand in the current directory.
+  std::string control = ControlPanelIn(&SystemFolder);
+  if (control.empty()) control = ControlPanelIn(&WindowsFolder);
+  if (control.empty()) return std::string();
+  return "\"" + control + "\" Printers";
+}
+
+void TMainForm::UnInstall() {
+  const std::string caption = Application->Title() + ": " + OptionName(mUnInstall->Caption());
+  TIconAway away(*TrayForm);
+  MessageBeepFunction(0);
+  if (Application->MessageBox(kUnInstallQuestion, caption, MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2) != IDYES)
+    return;
+  away.closing = true;
+  RemoveStartupShortcut();
+  DeleteSettingsKey();
+  Close();
+}
+
+void TMainForm::ShowAbout() {
+  TIconAway away(*TrayForm);
+  TAboutForm about(Application, 1);
+  about.ShowModal();
+}
+
+void TMainForm::AddPrinter() {
+  const std::string command = AddPrinterCommandLine();
+  if (!command.empty()) WinExec(command.c_str(), SW_SHOWNORMAL);
+}
+
+void TMainForm::OpenPrinterSetup() {
+  if (!DefaultKnown) return;
+  if (SetupDialogOpen) {
+    MessageBeepFunction(0);
+    return;
+  }
+  TPrinter& printer = SharedPrinter();
+  printer.SetCurrentIndex(-1);
+  std::string device, driver, port;
+  HGLOBAL block = nullptr;
+  printer.ReadCurrent(device, driver, port, block);
+  printer.SelectPrinter(device, driver, port, block);
+  TFlagGuard open(SetupDialogOpen);
+  PrinterSetupDialog->RunSetup();
+}
 
 void PauseWithMessages(std::uint16_t seconds) {
   // Timed by the tick count, not the clock: setting the clock cannot stretch the pause. Waiting

@@ -6,11 +6,13 @@
 #include <cstdint>
 #include <string>
 
+#include "components/Just1_32/Just1_32.h"
 #include "components/RegFiles/RegFiles.h"
 #include "components/TrayIcon/TrayIcon.h"
 #include "framework/Controls.h"
 #include "framework/Form.h"
 #include "framework/Menus.h"
+#include "forms/PrinterSetupDialog.h"
 
 namespace zv {
 
@@ -34,6 +36,15 @@ inline constexpr char kShellFoldersKey[] = "Software\\Microsoft\\Windows\\Curren
 // SHChangeNotify; replaceable so tests can see the notice (the machine's shell delivers none).
 using TShellChangeNotify = void(WINAPI*)(LONG event, UINT flags, LPCVOID item1, LPCVOID item2);
 extern TShellChangeNotify ShellChangeNotify;
+
+// MessageBeep; replaceable so tests can hear it.
+using TMessageBeep = BOOL(WINAPI*)(UINT type);
+extern TMessageBeep MessageBeepFunction;
+
+inline constexpr char kUnInstallQuestion[] = "Are you sure you want to do this ?";
+
+// The command line that opens the system's Printers folder: control.exe by its full path.
+std::string AddPrinterCommandLine();
 
 // The running program's own full path, whole.
 std::string ModuleFileName();
@@ -73,6 +84,12 @@ class TMainForm : public TForm {
   void CreateStartupShortcut();
   void RemoveStartupShortcut();
 
+  // Menu commands.
+  void UnInstall();
+  void ShowAbout();
+  void AddPrinter();
+  void OpenPrinterSetup();
+
   // A printer entry's caption for a catalogue display name, under the current options.
   std::string PrinterCaption(const std::string& displayName) const;
 
@@ -89,6 +106,8 @@ class TMainForm : public TForm {
   TMenuItem* mShowPortInfo = nullptr;
   TMenuItem* mShowSplashScreen = nullptr;
   TMenuItem* mPrinterSettings = nullptr;
+  TPrinterSetupDialog* PrinterSetupDialog = nullptr;
+  TJustOne32* JustOneInstance = nullptr;
   TRegFile* Reg = nullptr;
 
   // Re-entrancy guards: message boxes, dialogs, the splash pause and our own synchronous

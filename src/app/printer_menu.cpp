@@ -7,21 +7,10 @@
 #include "app/printers/Printer.h"
 #include "app/printers/SpoolerApi.h"
 #include "framework/Application.h"
+#include "framework/FlagGuard.h"
 
 namespace zv {
 namespace {
-
-// Sets a flag for the life of the guard, and clears it also when a failure passes through.
-class TFlagGuard {
- public:
-  explicit TFlagGuard(bool& flag) : flag_(flag) { flag_ = true; }
-  ~TFlagGuard() { flag_ = false; }
-  TFlagGuard(const TFlagGuard&) = delete;
-  TFlagGuard& operator=(const TFlagGuard&) = delete;
-
- private:
-  bool& flag_;
-};
 
 bool LessIgnoringCase(const std::string& a, const std::string& b) {
   return CompareStringA(LOCALE_USER_DEFAULT, NORM_IGNORECASE, a.data(), static_cast<int>(a.size()), b.data(),

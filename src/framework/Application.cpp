@@ -12,7 +12,8 @@ TApplication::TApplication() : TComponent(nullptr) {
   // A tool window never gets a taskbar button; it is never shown either.
   params.style = WS_POPUP | WS_CAPTION | WS_CLIPSIBLINGS | WS_SYSMENU | WS_MINIMIZEBOX;
   params.exStyle = WS_EX_TOOLWINDOW;
-  window_ = std::make_unique<TWindow>(params, [](HWND w, UINT m, WPARAM wp, LPARAM lp) {
+  window_ = std::make_unique<TWindow>(params, [this](HWND w, UINT m, WPARAM wp, LPARAM lp) -> LRESULT {
+    if (MessageHook && MessageHook(m, wp, lp)) return 0;
     return DefWindowProcA(w, m, wp, lp);
   });
 }

@@ -46,6 +46,9 @@ class TApplication : public TComponent {
   // Replaces the message box (tests answer it); empty means the platform's own.
   std::function<int(const std::string& text, const std::string& caption, UINT flags)> OnMessageBox;
 
+  // Sees every message of the application's window first while set; true means handled.
+  std::function<bool(UINT message, WPARAM wParam, LPARAM lParam)> MessageHook;
+
   // Default exception handling: the message in a message box captioned with the title; the
   // program runs on.
   void HandleException(const std::exception& error);

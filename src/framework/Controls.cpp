@@ -1,5 +1,7 @@
 #include "framework/Controls.h"
 
+#include "framework/Form.h"
+
 namespace zv {
 
 TFont::TFont(const TFontSpec& spec) : spec_(spec) {
@@ -38,7 +40,89 @@ void TControl::SetFont(const TFontSpec& spec) {
 }
 
 LRESULT TControl::WndProc(UINT message, WPARAM wParam, LPARAM lParam) {
+  // Buttons placed on a control tell it when they are pressed.
+  if (message == WM_COMMAND && HIWORD(wParam) == BN_CLICKED) {
+    if (TButton* button = TButton::FromHandle(reinterpret_cast<HWND>(lParam))) button->Click();
+    return 0;
+  }
   return DefWindowProcA(Handle(), message, wParam, lParam);
+}
+
+TPanel::TPanel(TComponent* owner, HWND parent) : TControl(owner, parent) {}
+
+LRESULT TPanel::WndProc(UINT message, WPARAM wParam, LPARAM lParam) {
+  if (message == WM_PAINT) {
+    PAINTSTRUCT ps;
+    HDC dc = BeginPaint(Handle(), &ps);
+    RECT r{0, 0, width_, height_};
+    FillRect(dc, &r, GetSysColorBrush(COLOR_BTNFACE));
+    DrawEdge(dc, &r, BDR_RAISEDOUTER | BDR_RAISEDINNER, BF_RECT);
+    EndPaint(Handle(), &ps);
+    return 0;
+  }
+  return TControl::WndProc(message, wParam, lParam);
+}
+
+TImage::TImage(TComponent* owner, HWND parent) : TControl(owner, parent) {}
+
+void TImage::SetIcon(HICON icon) {
+  icon_ = icon;
+  InvalidateRect(Handle(), nullptr, TRUE);
+}
+
+LRESULT TImage::WndProc(UINT message, WPARAM wParam, LPARAM lParam) {
+  if (message == WM_PAINT) {
+    PAINTSTRUCT ps;
+    HDC dc = BeginPaint(Handle(), &ps);
+    RECT r{0, 0, width_, height_};
+    FillRect(dc, &r, GetSysColorBrush(COLOR_BTNFACE));
+    if (icon_) DrawIconEx(dc, (width_ - 32) / 2, (height_ - 32) / 2, icon_, 32, 32, 0, nullptr, DI_NORMAL);
+    EndPaint(Handle(), &ps);
+    return 0;
+  }
+  return TControl::WndProc(message, wParam, lParam);
+}
+
+namespace {
+constexpr char kButtonProperty[] = "ZorvaneButton";
+}
+
+TButton::TButton(TComponent* owner, HWND parent) : TComponent(owner) {
+  handle_.Reset(CreateWindowExA(0, "BUTTON", "", WS_CHILD | WS_VISIBLE | WS_TABSTOP | BS_PUSHBUTTON, 0, 0, 0, 0,
+                                parent, nullptr, GetModuleHandleA(nullptr), nullptr));
+  if (handle_) SetPropA(Handle(), kButtonProperty, this);
+}
+
+TButton::~TButton() {
+  if (handle_) RemovePropA(Handle(), kButtonProperty);
+}
+
+TButton* TButton::FromHandle(HWND window) {
+  return window ? static_cast<TButton*>(GetPropA(window, kButtonProperty)) : nullptr;
+}
+
+void TButton::SetBounds(int left, int top, int width, int height) {
+  left_ = left;
+  top_ = top;
+  width_ = width;
+  height_ = height;
+  SetWindowPos(Handle(), nullptr, left, top, width, height, SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+void TButton::SetCaption(const std::string& caption) { SetWindowTextA(Handle(), caption.c_str()); }
+
+void TButton::SetFont(const TFontSpec& spec) {
+  font_ = std::make_unique<TFont>(spec);
+  SendMessageA(Handle(), WM_SETFONT, reinterpret_cast<WPARAM>(font_->Handle()), TRUE);
+}
+
+void TButton::SetVisible(bool visible) { ShowWindow(Handle(), visible ? SW_SHOWNA : SW_HIDE); }
+void TButton::SetEnabled(bool enabled) { EnableWindow(Handle(), enabled ? TRUE : FALSE); }
+
+void TButton::Click() {
+  if (OnClick) OnClick(this);
+  if (ModalResult == 0) return;
+  if (TForm* form = TForm::FromHandle(GetAncestor(Handle(), GA_ROOT))) form->SetModalResult(ModalResult);
 }
 
 TLabel::TLabel(TComponent* owner, HWND parent) : TControl(owner, parent) {}

@@ -58,6 +58,57 @@ class TControl : public TComponent {
   int left_ = 0, top_ = 0, width_ = 0, height_ = 0;
 };
 
+// A panel with raised outer and inner bevels; other controls sit on it.
+class TPanel : public TControl {
+ public:
+  TPanel(TComponent* owner, HWND parent);
+
+ protected:
+  LRESULT WndProc(UINT message, WPARAM wParam, LPARAM lParam) override;
+};
+
+// A picture (an icon) centred in its bounds.
+class TImage : public TControl {
+ public:
+  TImage(TComponent* owner, HWND parent);
+  void SetIcon(HICON icon);  // not owned
+
+ protected:
+  LRESULT WndProc(UINT message, WPARAM wParam, LPARAM lParam) override;
+
+ private:
+  HICON icon_ = nullptr;
+};
+
+// A push button; pressing it raises OnClick and ends its form's modal showing with ModalResult.
+class TButton : public TComponent {
+ public:
+  TButton(TComponent* owner, HWND parent);
+  ~TButton() override;
+  static TButton* FromHandle(HWND window);
+
+  HWND Handle() const { return handle_.Get(); }
+  void SetBounds(int left, int top, int width, int height);
+  int Left() const { return left_; }
+  int Width() const { return width_; }
+  void SetCaption(const std::string& caption);
+  void SetFont(const TFontSpec& spec);
+  bool Visible() const { return IsWindowVisible(Handle()) != FALSE; }
+  void SetVisible(bool visible);
+  bool Enabled() const { return IsWindowEnabled(Handle()) != FALSE; }
+  void SetEnabled(bool enabled);
+  int ModalResult = 0;
+  // The Escape key presses it.
+  bool Cancel = false;
+  TNotifyEvent OnClick;
+  void Click();
+
+ private:
+  TWindowHandle handle_;
+  std::unique_ptr<TFont> font_;
+  int left_ = 0, top_ = 0, width_ = 0, height_ = 0;
+};
+
 // Text on the parent's background, sized to its text.
 class TLabel : public TControl {
  public:

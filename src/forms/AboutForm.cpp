@@ -1,0 +1,78 @@
+#include "forms/AboutForm.h"
+
+#include "app/main_window.h"
+#include "framework/Application.h"
+
+namespace zv {
+namespace {
+const COLORREF kBlack = RGB(0, 0, 0);
+const COLORREF kBlue = RGB(0, 0, 255);
+}  // namespace
+
+TAboutForm::TAboutForm(TComponent* owner, std::uint8_t aboutMode) : TForm(owner), aboutMode_(aboutMode) {
+  Describe();
+  FormCreate();
+}
+
+TLabel* TAboutForm::AddLabel(int left, int top, const TFontSpec& font, const std::string& caption) {
+  auto* label = new TLabel(this, StartupPanel->Handle());
+  label->SetBounds(left, top, 0, 0);
+  label->SetFont(font);
+  label->SetCaption(caption);
+  return label;
+}
+
+void TAboutForm::Describe() {
+  SetBorderStyle(TBorderStyle::bsNone);
+  SetBorderIcons(false);
+  SetTopmost(true);
+  SetCentred(true);
+  SetClientSize(231, 162);
+
+  StartupPanel = new TPanel(this, Handle());
+  StartupPanel->SetBounds(0, 0, 231, 162);
+  StartupPanel->SetFont({"Times New Roman", 15, false, kBlack});
+  ProgramImage = new TImage(this, StartupPanel->Handle());
+  ProgramImage->SetBounds(9, 7, 32, 32);
+  icon_.LoadFromResource(1, 32);
+  ProgramImage->SetIcon(icon_.Handle());
+  Author = AddLabel(9, 96, {"Times New Roman", 15, false, kBlack}, "Author:");
+  Email1 = AddLabel(32, 132, {"Times New Roman", 13, false, kBlack}, kContactLine2);
+  Email2 = AddLabel(9, 114, {"Times New Roman", 13, false, kBlack}, kContactLine1);
+  AuthorName = AddLabel(57, 96, {"Times New Roman", 15, false, kBlack}, "");
+  ProgramTitle2 = AddLabel(50, 34, {"Times New Roman", 11, false, kBlack}, "");
+  ProgramTitle = AddLabel(49, 8, {"Times New Roman", 21, true, kBlue}, "");
+  Copywright = AddLabel(0, 6, {"Symbol", 11, false, kBlue}, "\xE3");
+  CloseButton = new TButton(this, StartupPanel->Handle());
+  CloseButton->SetBounds(0, 130, 49, 25);
+  CloseButton->SetFont({"Times New Roman", 15, false, kBlack});
+  CloseButton->SetCaption("&Close");
+  CloseButton->ModalResult = mrOk;
+  CloseButton->Cancel = true;
+  CloseButton->SetVisible(false);
+  CloseButton->SetEnabled(false);
+}
+
+void TAboutForm::FormCreate() {
+  ProgramTitle->SetCaption(Application->Title());
+  Copywright->SetLeft(ProgramTitle->Left() + ProgramTitle->Width());
+  ProgramTitle->SetCaption(ProgramTitle->Caption() + "  " + kVersion);
+  ProgramTitle2->SetCaption(kDescription);
+  SetWidth(Email2->Width() + 19);
+  StartupPanel->SetBounds(0, 0, ClientWidth(), ClientHeight());
+  CloseButton->SetBounds(Email2->Left() + Email2->Width() - CloseButton->Width(), 130, CloseButton->Width(), 25);
+  AuthorName->SetCaption(kAuthor);
+  CloseButton->SetEnabled(aboutMode_ != 0);
+  CloseButton->SetVisible(aboutMode_ != 0);
+}
+
+bool TAboutForm::KeyPreview(MSG& message) {
+  if (message.message == WM_KEYDOWN && message.wParam == VK_ESCAPE && CloseButton->Cancel &&
+      CloseButton->Enabled() && CloseButton->Visible()) {
+    CloseButton->Click();
+    return true;
+  }
+  return false;
+}
+
+}  // namespace zv

@@ -1,0 +1,42 @@
+#pragma once
+// The small borderless window that serves as the splash at start-up and as the About window.
+#include <cstdint>
+
+#include "framework/Controls.h"
+#include "framework/Form.h"
+#include "framework/Icon.h"
+
+namespace zv {
+
+class TAboutForm : public TForm {
+ public:
+  // AboutMode 0: the splash; 1: the About window with its Close button.
+  TAboutForm(TComponent* owner, std::uint8_t aboutMode);
+
+  void FormCreate();
+  bool KeyPreview(MSG& message) override;
+  std::uint8_t AboutMode() const { return aboutMode_; }
+
+  TPanel* StartupPanel = nullptr;
+  TImage* ProgramImage = nullptr;
+  TLabel* Author = nullptr;
+  TLabel* Email1 = nullptr;
+  TLabel* Email2 = nullptr;
+  TLabel* AuthorName = nullptr;
+  TLabel* ProgramTitle2 = nullptr;
+  TLabel* ProgramTitle = nullptr;
+  TLabel* Copywright = nullptr;
+  TButton* CloseButton = nullptr;
+
+ private:
+  void Describe();
+  TLabel* AddLabel(int left, int top, const TFontSpec& font, const std::string& caption);
+  std::uint8_t aboutMode_;
+  TIcon icon_;
+};
+
+// The contact lines of the About window; the first sets its width.
+inline constexpr char kContactLine1[] = "fenwarrow@zorvane.example";
+inline constexpr char kContactLine2[] = "zorvane.example/printers";
+
+}  // namespace zv

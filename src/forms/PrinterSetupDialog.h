@@ -1,0 +1,44 @@
+#pragma once
+// The system's printer setup dialog for the shared catalogue's current printer; a confirmed choice
+// becomes the shared catalogue's current printer (nothing else is changed).
+#include <windows.h>
+#include <commdlg.h>
+
+#include <cstdint>
+
+#include "framework/Component.h"
+
+namespace zv {
+
+#if defined(__i386__)
+static_assert(sizeof(PRINTDLGA) == 66);
+#endif
+
+using TDialogFunction = BOOL(WINAPI*)(PRINTDLGA* record);
+
+class TCommonDialog : public TComponent {
+ public:
+  explicit TCommonDialog(TComponent* owner) : TComponent(owner) {}
+  bool Ctl3D = true;
+  std::int32_t HelpContext = 0;
+
+  // Handles the dialogs' help request while a dialog runs; true when handled.
+  virtual bool HelpHook(UINT message, WPARAM wParam, LPARAM lParam);
+  // Runs a system dialog function task-modally: the thread's other windows are disabled meanwhile.
+  virtual BOOL RunTaskModal(TDialogFunction dialog, PRINTDLGA& record);
+};
+
+class TPrinterSetupDialog : public TCommonDialog {
+ public:
+  explicit TPrinterSetupDialog(TComponent* owner) : TCommonDialog(owner) {}
+  void RunSetup();
+  // PrintDlgA unless a test stands in for it.
+  TDialogFunction DialogFunction = &PrintDlgA;
+};
+
+// The setup hook given to the dialog: places it when it opens.
+UINT_PTR CALLBACK SetupDialogHook(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+// Centred across, a third of the way down; neither resized, restacked nor activated.
+void PositionDialog(HWND window);
+
+}  // namespace zv
