@@ -1,0 +1,163 @@
+// The menu commands, with the message box and the setup dialog answered by the tests.
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "FakeNotifyIcon.h"
+#include "FakeSpooler.h"
+#include "RegistryFixture.h"
+#include "app/main_window.h"
+#include "framework/Application.h"
+
+namespace zv::test {
+namespace {
+
+int beeps = 0;
+BOOL WINAPI CountBeep(UINT) {
+  ++beeps;
+  return TRUE;
+}
+int dialogs = 0;
+BOOL WINAPI CancelDialog(PRINTDLGA*) {
+  ++dialogs;
+  return FALSE;
+}
+
+class CommandsTest : public testing::Test {
+ protected:
+  void SetUp() override {
+    beeps = dialogs = 0;
+    MessageBeepFunction = &CountBeep;
+    FirstRun = false;
+    // The shared catalogue keeps the list of its first use in this process: P and Q.
+    spooler.printers = {{"P", ""}, {"Q on LPT1:", ""}};
+    spooler.SetDefault("P,,");
+    Application->OnMessageBox = [this](const std::string& text, const std::string& caption, UINT flags) {
+      asked.push_back(caption + "|" + text + "|" + std::to_string(flags));
+      // The icon is away while the question is up.
+      iconWhileAsked = shell.calls.empty() ? -1 : static_cast<int>(shell.calls.back().message);
+      return answer;
+    };
+    form = std::make_unique<TMainForm>(Application);
+    form->PrinterSetupDialog->DialogFunction = &CancelDialog;
+    form->LoadSettings();
+    form->BuildPrinterMenu();
+    form->ApplyDefaultPrinter(-1);
+    form->TrayForm->SetActive(true);
+    shell.calls.clear();
+  }
+  void TearDown() override {
+    Application->OnMessageBox = nullptr;
+    Application->SetMainForm(nullptr);
+    MessageBeepFunction = &MessageBeep;
+    FirstRun = true;
+  }
+  void Click(TMenuItem* item) { item->Click(); }
+
+  TTestKey settings{"Software\\Zorvane"};
+  TFakeSpooler spooler;
+  TFakeNotifyIcon shell;
+  std::unique_ptr<TMainForm> form;
+  std::vector<std::string> asked;
+  int answer = IDNO;
+  int iconWhileAsked = 0;
+};
+
+TEST_F(CommandsTest, UnInstallAnsweredNoLeavesEverythingAndBringsTheIconBack) {
+  form->ComputeShortcutPath();
+  form->CreateStartupShortcut();
+  Click(form->mUnInstall);
+  EXPECT_EQ(asked, (std::vector<std::string>{"Zorvane: UnInstall|Are you sure you want to do this ?|292"}));
+  EXPECT_EQ(iconWhileAsked, NIM_DELETE);
+  EXPECT_EQ(beeps, 1);
+  EXPECT_EQ(shell.Messages(), (std::vector<DWORD>{NIM_DELETE, NIM_ADD}));
+  EXPECT_TRUE(form->ShortcutExists());
+  EXPECT_TRUE(TTestKey::Exists("Software\\Zorvane"));
+  MSG quit;
+  EXPECT_FALSE(PeekMessageA(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE));
+}
+
+TEST_F(CommandsTest, UnInstallAnsweredYesRemovesTheShortcutAndSettingsAndCloses) {
+  Application->SetMainForm(form.get());
+  form->ComputeShortcutPath();
+  form->CreateStartupShortcut();
+  answer = IDYES;
+  Click(form->mUnInstall);
+  EXPECT_FALSE(form->ShortcutExists());
+  EXPECT_FALSE(TTestKey::Exists("Software\\Zorvane"));
+  EXPECT_EQ(shell.Messages(), (std::vector<DWORD>{NIM_DELETE}));  // the icon stays away
+  MSG quit;
+  EXPECT_TRUE(PeekMessageA(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE));  // the program ends
+}
+
+TEST_F(CommandsTest, PrinterSettingsOpensOneDialogAndOnlyWithADefault) {
+  form->TrayFormDblClick(form->TrayForm);
+  EXPECT_EQ(dialogs, 1);
+  EXPECT_FALSE(form->SetupDialogOpen);
+  form->SetupDialogOpen = true;  // as while the dialog is up
+  form->TrayFormDblClick(form->TrayForm);
+  Click(form->mPrinterSettings);
+  EXPECT_EQ(dialogs, 1);
+  EXPECT_EQ(beeps, 2);
+  form->SetupDialogOpen = false;
+  spooler.SetDefault("");
+  form->BuildPrinterMenu();
+  form->TrayFormDblClick(form->TrayForm);
+  EXPECT_EQ(dialogs, 1);
+  EXPECT_EQ(beeps, 2);
+}
+
+TEST_F(CommandsTest, ShowPortInformationChangesEveryCaptionAtOnceAndKeepsTheCheck) {
+  auto captions = [this] {
+    std::string all;
+    TMenuItem& items = form->PMenu->Items();
+    for (int i = FixedCount + 1; i < items.Count(); ++i)
+      all += items.Items(i)->Caption() + (items.Items(i)->Checked() ? "*" : "") + ";";
+    return all;
+  };
+  EXPECT_EQ(captions(), "P*;Q;");
+  Click(form->mShowPortInfo);
+  EXPECT_EQ(captions(), "P*;Q on LPT1:;");
+  EXPECT_TRUE(form->mShowPortInfo->Checked());
+  EXPECT_EQ(TTestKey::GetRaw("Software\\Zorvane", "Show Port Information").data,
+            (std::vector<std::uint8_t>{0xFF, 0xFF, 0xFF, 0xFF}));
+}
+
+TEST_F(CommandsTest, ShowSplashScreenChangesOnlyTheStoredOptionAndItsCheck) {
+  const int writes = spooler.writes;
+  Click(form->mShowSplashScreen);
+  EXPECT_FALSE(form->ShowSplash);
+  EXPECT_FALSE(form->mShowSplashScreen->Checked());
+  EXPECT_EQ(TTestKey::GetRaw("Software\\Zorvane", "Show Splash Screen").data, (std::vector<std::uint8_t>{0, 0, 0, 0}));
+  EXPECT_EQ(spooler.writes, writes);
+  EXPECT_TRUE(shell.calls.empty());
+}
+
+TEST_F(CommandsTest, AddPrinterNamesControlByItsFullPath) {
+  char system[MAX_PATH];
+  GetSystemDirectoryA(system, MAX_PATH);
+  EXPECT_EQ(AddPrinterCommandLine(), "\"" + std::string(system) + "\\control.exe\" Printers");
+}
+
+// Presses Escape in the About window once it is up, noting whether the icon was away then.
+bool iconAwayWhileAbout = false;
+TFakeNotifyIcon* shellSeen = nullptr;
+void CALLBACK PressEscape(HWND, UINT, UINT_PTR timer, DWORD) {
+  KillTimer(nullptr, timer);
+  iconAwayWhileAbout = !shellSeen->calls.empty() && shellSeen->calls.back().message == NIM_DELETE;
+  PostMessageA(GetForegroundWindow() ? GetForegroundWindow() : GetActiveWindow(), WM_KEYDOWN, VK_ESCAPE, 0);
+}
+
+TEST_F(CommandsTest, AboutTakesTheIconAwayWhileItsWindowIsUp) {
+  shellSeen = &shell;
+  iconAwayWhileAbout = false;
+  SetTimer(nullptr, 0, 300, &PressEscape);
+  Click(form->mAbout);
+  EXPECT_TRUE(iconAwayWhileAbout);
+  EXPECT_EQ(shell.Messages(), (std::vector<DWORD>{NIM_DELETE, NIM_ADD}));
+}
+
+}  // namespace
+}  // namespace zv::test

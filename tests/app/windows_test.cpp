@@ -1,0 +1,191 @@
+// The About and splash window, and the printer setup dialog with the system dialog stood in for.
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <memory>
+#include <string>
+
+#include "FakeNotifyIcon.h"
+#include "FakeSpooler.h"
+#include "app/printers/Printer.h"
+#include "forms/AboutForm.h"
+#include "forms/PrinterSetupDialog.h"
+#include "framework/Application.h"
+
+namespace zv::test {
+namespace {
+
+MSG Escape(HWND window) {
+  MSG message{};
+  message.hwnd = window;
+  message.message = WM_KEYDOWN;
+  message.wParam = VK_ESCAPE;
+  return message;
+}
+
+TEST(AboutForm, LayoutFollowsTheFirstContactLineAndTheTitle) {
+  TAboutForm about(Application, 1);
+  about.Email2->SetBounds(9, 114, 213, about.Email2->Height());
+  about.FormCreate();
+  EXPECT_EQ(about.Width(), 232);
+  EXPECT_EQ(about.CloseButton->Left(), 173);
+  EXPECT_EQ(about.ProgramTitle->Caption(), "Zorvane  1.0b");
+  EXPECT_EQ(about.ProgramTitle2->Caption(), "Sets Windows 95 Default Printer");
+  EXPECT_EQ(about.AuthorName->Caption(), "Fenwarrow");
+  TLabel titleAlone(nullptr, about.StartupPanel->Handle());
+  titleAlone.SetFont(about.ProgramTitle->Font().Spec());
+  titleAlone.SetCaption("Zorvane");
+  EXPECT_EQ(about.Copywright->Left(), 49 + titleAlone.Width());
+  EXPECT_EQ(about.Copywright->Caption(), "\xE3");
+  EXPECT_GT(about.Copywright->Left(), 49);
+  EXPECT_EQ(GetWindowLongPtrA(about.Handle(), GWL_EXSTYLE) & WS_EX_TOPMOST, WS_EX_TOPMOST);
+  EXPECT_EQ(GetWindowLongPtrA(about.Handle(), GWL_STYLE) & (WS_CAPTION | WS_SYSMENU), 0);
+}
+
+TEST(AboutForm, OnlyTheAboutUseHasCloseAndEscape) {
+  TAboutForm splash(Application, 0);
+  EXPECT_FALSE(splash.CloseButton->Visible());
+  EXPECT_FALSE(splash.CloseButton->Enabled());
+  MSG escape = Escape(splash.Handle());
+  EXPECT_FALSE(splash.KeyPreview(escape));
+  EXPECT_EQ(splash.ModalResult(), mrNone);
+
+  TAboutForm about(Application, 1);
+  about.Show();
+  EXPECT_TRUE(about.CloseButton->Visible());
+  EXPECT_TRUE(about.CloseButton->Enabled());
+  escape = Escape(about.Handle());
+  EXPECT_TRUE(about.KeyPreview(escape));
+  EXPECT_EQ(about.ModalResult(), mrOk);
+  // Centred when shown.
+  EXPECT_EQ(about.Left(), (GetSystemMetrics(SM_CXSCREEN) - about.Width()) / 2);
+}
+
+TEST(PositionDialog, CentresAcrossAndAThirdDown) {
+  ASSERT_EQ(GetSystemMetrics(SM_CXSCREEN), 1024);
+  ASSERT_EQ(GetSystemMetrics(SM_CYSCREEN), 768);
+  HWND window = CreateWindowExA(0, "STATIC", "", WS_POPUP, 0, 0, 400, 300, nullptr, nullptr, nullptr, nullptr);
+  PositionDialog(window);
+  RECT r;
+  GetWindowRect(window, &r);
+  EXPECT_EQ(r.left, 312);
+  EXPECT_EQ(r.top, 156);
+  SetWindowPos(window, nullptr, 0, 0, 400, 800, SWP_NOZORDER | SWP_NOACTIVATE);
+  PositionDialog(window);
+  GetWindowRect(window, &r);
+  EXPECT_EQ(r.top, -10);  // (768 - 800) / 3, truncated toward zero
+  EXPECT_EQ(r.bottom - r.top, 800);
+  DestroyWindow(window);
+}
+
+// What the stand-in for PrintDlgA saw and does.
+struct TDialogScript {
+  PRINTDLGA seen{};
+  std::vector<std::uint8_t> devNames;
+  std::vector<std::uint8_t> devMode;
+  int calls = 0;
+  BOOL answer = FALSE;
+  const char* device = nullptr;  // replace the printer names with these when answering
+  const char* port = "";
+};
+TDialogScript script;
+
+HGLOBAL Block(const std::vector<std::uint8_t>& bytes) {
+  HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE, bytes.size());
+  std::memcpy(GlobalLock(block), bytes.data(), bytes.size());
+  GlobalUnlock(block);
+  return block;
+}
+
+std::vector<std::uint8_t> Bytes(HGLOBAL block) {
+  std::vector<std::uint8_t> bytes(GlobalSize(block));
+  std::memcpy(bytes.data(), GlobalLock(block), bytes.size());
+  GlobalUnlock(block);
+  return bytes;
+}
+
+BOOL WINAPI StandInDialog(PRINTDLGA* record) {
+  ++script.calls;
+  script.seen = *record;
+  if (record->hDevNames) script.devNames = Bytes(record->hDevNames);
+  if (record->hDevMode) script.devMode = Bytes(record->hDevMode);
+  if (script.device) {
+    // As the dialog does for another printer: new blocks in place of the ones it was given.
+    GlobalFree(record->hDevNames);
+    std::vector<std::uint8_t> names(8, 0);
+    auto put = [&names](const std::string& text, int at) {
+      names[at] = static_cast<std::uint8_t>(names.size());
+      names.insert(names.end(), text.begin(), text.end());
+      names.push_back(0);
+    };
+    put("winspool", 0);
+    put(script.device, 2);
+    put(script.port, 4);
+    record->hDevNames = Block(names);
+  }
+  return script.answer;
+}
+
+class SetupDialogTest : public testing::Test {
+ protected:
+  void SetUp() override {
+    script = TDialogScript{};
+    spooler.printers = {{"P", ""}, {"Q", ""}};
+    spooler.SetDefault("P,,");
+    dialog.DialogFunction = &StandInDialog;
+    SharedPrinter().SetCurrentIndex(-1);
+    std::string d, r, p;
+    HGLOBAL block;
+    SharedPrinter().ReadCurrent(d, r, p, block);
+    SharedPrinter().SelectPrinter(d, r, p, block);
+    held = SharedPrinter().DeviceModeBlock();
+  }
+  TFakeSpooler spooler;
+  TPrinterSetupDialog dialog{nullptr};
+  HGLOBAL held = nullptr;
+};
+
+TEST_F(SetupDialogTest, TheDialogGetsTheRecordTheNamesAndACopyOfTheSettings) {
+  script.answer = FALSE;
+  dialog.RunSetup();
+  ASSERT_EQ(script.calls, 1);
+  EXPECT_EQ(script.seen.lStructSize, sizeof(PRINTDLGA));
+  EXPECT_EQ(script.seen.Flags, 0x2040u);
+  EXPECT_EQ(script.seen.hwndOwner, Application->Handle());
+  EXPECT_NE(script.seen.lpfnSetupHook, nullptr);
+  // DEVNAMES: offsets 8, then driver "", device "P", port "".
+  const std::vector<std::uint8_t> expected = {8, 0, 9, 0, 11, 0, 0, 0, 0, 'P', 0, 0};
+  EXPECT_EQ(script.devNames, expected);
+  EXPECT_NE(script.seen.hDevMode, held);  // a copy, never the catalogue's own block
+  EXPECT_EQ(script.devMode, Bytes(held));
+  // Cancelled: both blocks released, the shared catalogue unchanged.
+  EXPECT_EQ(GlobalFlags(script.seen.hDevMode), GMEM_INVALID_HANDLE);
+  EXPECT_EQ(GlobalFlags(script.seen.hDevNames), GMEM_INVALID_HANDLE);
+  EXPECT_EQ(SharedPrinter().DeviceModeBlock(), held);
+  EXPECT_EQ(SharedPrinter().CurrentIndex(), 0);
+}
+
+TEST_F(SetupDialogTest, ConfirmingTheSamePrinterMakesTheDialogsSettingsTheCatalogues) {
+  script.answer = TRUE;
+  dialog.RunSetup();
+  EXPECT_EQ(SharedPrinter().DeviceModeBlock(), script.seen.hDevMode);
+  EXPECT_EQ(GlobalFlags(held), GMEM_INVALID_HANDLE);  // the old block was freed
+  EXPECT_EQ(GlobalFlags(script.seen.hDevNames), GMEM_INVALID_HANDLE);
+  EXPECT_EQ(SharedPrinter().CurrentIndex(), 0);
+}
+
+TEST_F(SetupDialogTest, ConfirmingAnotherPrinterOrAnUnknownPortMakesItCurrent) {
+  script.answer = TRUE;
+  script.device = "Q";
+  dialog.RunSetup();
+  EXPECT_EQ(SharedPrinter().CurrentIndex(), 1);
+  script.device = "Q";
+  script.port = "LPT9:";
+  dialog.RunSetup();
+  const auto& entries = SharedPrinter().Entries();
+  EXPECT_EQ(entries.back().Name, "Q on LPT9:");
+  EXPECT_EQ(SharedPrinter().CurrentIndex(), static_cast<int>(entries.size()) - 1);
+}
+
+}  // namespace
+}  // namespace zv::test
