@@ -43,6 +43,11 @@ void TAboutForm::Describe() {
   ProgramTitle2 = AddLabel(50, 34, {"Times New Roman", 11, false, kBlack}, "");
   ProgramTitle = AddLabel(49, 8, {"Times New Roman", 21, true, kBlue}, "");
   Copywright = AddLabel(0, 6, {"Symbol", 11, false, kBlue}, "\xE3");
+  // Without the Symbol font, 0xE3 would show as a letter: the circled C of the text font instead.
+  if (!Copywright->Font().Available()) {
+    Copywright->SetFont({"Times New Roman", 11, false, kBlue});
+    Copywright->SetCaption("\xA9");
+  }
   CloseButton = new TButton(this, StartupPanel->Handle());
   CloseButton->SetBounds(0, 130, 49, 25);
   CloseButton->SetFont({"Times New Roman", 15, false, kBlack});
@@ -62,6 +67,8 @@ void TAboutForm::FormCreate() {
   StartupPanel->SetBounds(0, 0, ClientWidth(), ClientHeight());
   CloseButton->SetBounds(Email2->Left() + Email2->Width() - CloseButton->Width(), 130, CloseButton->Width(), 25);
   AuthorName->SetCaption(kAuthor);
+  // A substitute font wider than Times New Roman must not run "Author:" into the name.
+  if (Author->Left() + Author->Width() + 3 > AuthorName->Left()) AuthorName->SetLeft(Author->Left() + Author->Width() + 3);
   CloseButton->SetEnabled(aboutMode_ != 0);
   CloseButton->SetVisible(aboutMode_ != 0);
 }

@@ -37,6 +37,6 @@ class TAboutForm : public TForm {
 
 // The contact lines of the About window; the first sets its width.
 inline constexpr char kContactLine1[] = "fenwarrow@zorvane.example";
-inline constexpr char kContactLine2[] = "zorvane.example/printers";
+inline constexpr char kContactLine2[] = "zorvane.example";
 
 }  // namespace zv

@@ -13,6 +13,14 @@ TFont::TFont(const TFontSpec& spec) : spec_(spec) {
   font_.Reset(CreateFontIndirectA(&lf));
 }
 
+bool TFont::Available() const {
+  TWindowDC dc(nullptr);
+  TSelectObject select(dc.Get(), Handle());
+  char face[LF_FACESIZE] = "";
+  GetTextFaceA(dc.Get(), LF_FACESIZE, face);
+  return lstrcmpiA(face, spec_.name.c_str()) == 0;
+}
+
 TControl::TControl(TComponent* owner, HWND parent) : TComponent(owner), font_(std::make_unique<TFont>(TFontSpec{})) {
   TWindowParams params;
   params.style = WS_CHILD | WS_VISIBLE;

@@ -26,6 +26,8 @@ class TFont {
   explicit TFont(const TFontSpec& spec);
   HFONT Handle() const { return static_cast<HFONT>(font_.Get()); }
   const TFontSpec& Spec() const { return spec_; }
+  // Whether the system really has the face asked for, rather than a substitute.
+  bool Available() const;
 
  private:
   TFontSpec spec_;

@@ -143,10 +143,17 @@ TEST_F(CommandsTest, AddPrinterNamesControlByItsFullPath) {
 
 // Presses Escape in the About window once it is up, noting whether the icon was away then.
 bool iconAwayWhileAbout = false;
+int visibleWhileAbout = 0;
 TFakeNotifyIcon* shellSeen = nullptr;
+BOOL CALLBACK CountVisible(HWND window, LPARAM) {
+  if (IsWindowVisible(window)) ++visibleWhileAbout;
+  return TRUE;
+}
 void CALLBACK PressEscape(HWND, UINT, UINT_PTR timer, DWORD) {
   KillTimer(nullptr, timer);
   iconAwayWhileAbout = !shellSeen->calls.empty() && shellSeen->calls.back().message == NIM_DELETE;
+  visibleWhileAbout = 0;
+  EnumThreadWindows(GetCurrentThreadId(), &CountVisible, 0);
   PostMessageA(GetForegroundWindow() ? GetForegroundWindow() : GetActiveWindow(), WM_KEYDOWN, VK_ESCAPE, 0);
 }
 
@@ -156,6 +163,7 @@ TEST_F(CommandsTest, AboutTakesTheIconAwayWhileItsWindowIsUp) {
   SetTimer(nullptr, 0, 300, &PressEscape);
   Click(form->mAbout);
   EXPECT_TRUE(iconAwayWhileAbout);
+  EXPECT_EQ(visibleWhileAbout, 1);  // the About window, and nothing else of ours
   EXPECT_EQ(shell.Messages(), (std::vector<DWORD>{NIM_DELETE, NIM_ADD}));
 }
 

@@ -58,11 +58,15 @@ start_zorvane() {
     pkill -f 'system32\\explorer.exe' || true
     wait_no_tray || fail "the tray window of an earlier copy does not go away"
   fi
+  launch_zorvane "$@"
+  wait_for_tray || fail "no tray icon within 30 s"
+}
+# Starts ZORVANE.EXE in the background; ZV_PID is the program's own process.
+launch_zorvane() {
   # Its output goes to a file: the desktop process it may start would hold a pipe open.
-  WINE "$EXE" "$@" </dev/null >>"$ARTIFACTS/zorvane-$(basename "$0" .sh).log" 2>&1 &
+  (exec "$ROOT/scripts/wine-run" "$TARGET" "$EXE" "$@" </dev/null >>"$ARTIFACTS/zorvane-$(basename "$0" .sh).log" 2>&1) &
   ZV_PID=$!
   trap 'stop_zorvane' EXIT
-  wait_for_tray || fail "no tray icon within 30 s"
 }
 stop_zorvane() {
   [ -n "$ZV_PID" ] || return 0
@@ -97,6 +101,14 @@ right_click_icon() {
   eval "$(xdotool getwindowgeometry --shell "$w")"
   xdotool mousemove $((X + 10)) $((Y + 10)) click 3
   sleep 1
+  focus_ours
+}
+# Without a window manager nobody gives keyboard focus back after a window closes: give it to
+# the window of ours that is up (the menu, a dialog), as a window manager would.
+focus_ours() {
+  local w
+  w=$(xdotool search --onlyvisible --class 'zorvane.exe' 2>/dev/null | tail -1)
+  [ -n "$w" ] && xdotool windowfocus --sync "$w" 2>/dev/null || true
 }
 # Windows of ours that can be seen (bigger than a point); the tray window belongs to explorer.
 visible_windows() {
