@@ -3,6 +3,7 @@
 #include <utility>
 #include <vector>
 
+#include "app/cups_default.h"
 #include "app/main_window.h"
 #include "app/printers/Printer.h"
 #include "app/printers/SpoolerApi.h"
@@ -98,6 +99,7 @@ void TMainForm::ApplyDefaultPrinter(int position) {
     TrayForm->SetToolTip(entry->Caption());
     entry->SetChecked(true);
     BroadcastProfileChange();
+    KeepCupsDefault(device, port);
   } else {
     TrayForm->SetToolTip(kNoDefaultPrinterTip);
     Application->MessageBox(kFailureToSetDefault, Application->Title(), MB_OK);

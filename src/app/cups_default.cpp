@@ -1,0 +1,108 @@
+#include "app/cups_default.h"
+
+#include <winspool.h>
+
+#include <vector>
+
+#include "app/printers/SpoolerApi.h"
+#include "framework/Handles.h"
+
+namespace zv {
+namespace {
+
+constexpr DWORD kWaitMs = 2000;
+constexpr char kCupsPort[] = "CUPS:";
+const char* const kLpoptions[] = {"/usr/bin/lpoptions", "/usr/local/bin/lpoptions"};
+
+class TRealCupsPlatform final : public ICupsPlatform {
+ public:
+  bool UnderWine() override {
+    HMODULE ntdll = GetModuleHandleA("ntdll.dll");
+    return ntdll && GetProcAddress(ntdll, "wine_get_version") != nullptr;
+  }
+
+  std::string PrinterPort(const std::string& device) override {
+    std::vector<char> name(device.begin(), device.end());
+    name.push_back('\0');
+    HANDLE printer = nullptr;
+    if (!OpenPrinterA(name.data(), &printer, nullptr)) return std::string();
+    DWORD needed = 0;
+    GetPrinterA(printer, 5, nullptr, 0, &needed);
+    std::vector<BYTE> buffer(needed);
+    std::string port;
+    if (needed >= sizeof(PRINTER_INFO_5A) && GetPrinterA(printer, 5, buffer.data(), needed, &needed)) {
+      const auto* info = reinterpret_cast<const PRINTER_INFO_5A*>(buffer.data());
+      if (info->pPortName) port = info->pPortName;
+    }
+    ClosePrinter(printer);
+    return port;
+  }
+
+  std::string FindFile(const std::string& unixPath) override {
+    std::string path = "Z:" + unixPath;
+    for (char& c : path)
+      if (c == '/') c = '\\';
+    const DWORD attributes = GetFileAttributesA(path.c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY) ? path : std::string();
+  }
+
+  bool Run(const std::string& commandLine, DWORD timeoutMs) override {
+    std::vector<char> command(commandLine.begin(), commandLine.end());
+    command.push_back('\0');
+    STARTUPINFOA startup{};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION process{};
+    if (!CreateProcessA(nullptr, command.data(), nullptr, nullptr, FALSE, CREATE_NO_WINDOW, nullptr, nullptr,
+                        &startup, &process))
+      return false;
+    TKernelHandle processHandle(process.hProcess), threadHandle(process.hThread);
+    if (WaitForSingleObject(process.hProcess, timeoutMs) != WAIT_OBJECT_0) return false;
+    DWORD code = 1;
+    return GetExitCodeProcess(process.hProcess, &code) && code == 0;
+  }
+};
+
+TRealCupsPlatform realPlatform;
+ICupsPlatform* platform = &realPlatform;
+std::string knownCupsDefault;  // the queue CUPS is known to have as default
+
+// CUPS queue names are plain; anything else is not given to a command line.
+bool PlainQueueName(const std::string& queue) {
+  if (queue.empty()) return false;
+  for (char c : queue) {
+    const bool plain = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '_' ||
+                       c == '-' || c == '.' || c == '@' || c == '+';
+    if (!plain) return false;
+  }
+  return true;
+}
+
+}  // namespace
+
+ICupsPlatform& CupsPlatform() { return *platform; }
+void SetCupsPlatform(ICupsPlatform* replacement) { platform = replacement ? replacement : &realPlatform; }
+
+void InitCupsDefault() {
+  // Loading the spooler has just copied CUPS's default into the profile.
+  const std::string value = Spooler().ReadProfile("windows", "device");
+  knownCupsDefault = value.substr(0, value.find(','));
+}
+
+bool KeepCupsDefault(const std::string& device, const std::string& port) {
+  ICupsPlatform& cups = CupsPlatform();
+  if (!cups.UnderWine()) return false;
+  // Windows 95 entries carry their port; Windows NT entries only the printer name.
+  const std::string spoolerPort = port.empty() ? cups.PrinterPort(device) : port;
+  if (spoolerPort.rfind(kCupsPort, 0) != 0) return false;
+  const std::string queue = spoolerPort.substr(sizeof kCupsPort - 1);
+  if (!PlainQueueName(queue) || queue == knownCupsDefault) return false;
+  for (const char* candidate : kLpoptions) {
+    const std::string tool = cups.FindFile(candidate);
+    if (tool.empty()) continue;
+    if (cups.Run("\"" + tool + "\" -d " + queue, kWaitMs)) knownCupsDefault = queue;
+    return true;
+  }
+  return false;
+}
+
+}  // namespace zv

@@ -1,0 +1,80 @@
+#include "app/cups_default.h"
+
+#include <gtest/gtest.h>
+
+#include <map>
+#include <string>
+#include <vector>
+
+#include "FakeSpooler.h"
+
+namespace zv::test {
+namespace {
+
+class TFakeCups : public ICupsPlatform {
+ public:
+  TFakeCups() { SetCupsPlatform(this); }
+  ~TFakeCups() override { SetCupsPlatform(nullptr); }
+  bool wine = true;
+  std::map<std::string, std::string> ports;
+  std::vector<std::string> files = {"/usr/bin/lpoptions"};
+  bool succeed = true;
+  std::vector<std::string> runs;
+
+  bool UnderWine() override { return wine; }
+  std::string PrinterPort(const std::string& device) override { return ports[device]; }
+  std::string FindFile(const std::string& unixPath) override {
+    for (const auto& f : files)
+      if (f == unixPath) return "Z:" + unixPath;
+    return "";
+  }
+  bool Run(const std::string& commandLine, DWORD timeoutMs) override {
+    EXPECT_EQ(timeoutMs, 2000u);
+    runs.push_back(commandLine);
+    return succeed;
+  }
+};
+
+class CupsDefaultTest : public testing::Test {
+ protected:
+  void SetUp() override {
+    spooler.SetDefault("Alpha,winspool,CUPS:Alpha");
+    InitCupsDefault();  // CUPS's default when the program started: Alpha
+    cups.ports = {{"Alpha", "CUPS:Alpha"}, {"Beta", "CUPS:Beta"}, {"Local", "LPT1:"}, {"Odd", "CUPS:a b"}};
+  }
+  TFakeSpooler spooler;
+  TFakeCups cups;
+};
+
+TEST_F(CupsDefaultTest, ACupsQueueBecomesTheUsersCupsDefaultOnceAndOnlyWhenItDiffers) {
+  EXPECT_FALSE(KeepCupsDefault("Alpha", ""));  // the re-application at start-up: CUPS has it already
+  EXPECT_TRUE(KeepCupsDefault("Beta", ""));     // Windows NT entries: the port comes from the spooler
+  EXPECT_FALSE(KeepCupsDefault("Beta", ""));
+  EXPECT_TRUE(KeepCupsDefault("Alpha", "CUPS:Alpha"));  // Windows 95 entries carry the port
+  EXPECT_EQ(cups.runs, (std::vector<std::string>{"\"Z:/usr/bin/lpoptions\" -d Beta", "\"Z:/usr/bin/lpoptions\" -d Alpha"}));
+}
+
+TEST_F(CupsDefaultTest, NothingRunsOffWineForOtherPortsOddNamesOrWithoutTheTool) {
+  cups.wine = false;
+  EXPECT_FALSE(KeepCupsDefault("Beta", ""));
+  cups.wine = true;
+  EXPECT_FALSE(KeepCupsDefault("Local", ""));
+  EXPECT_FALSE(KeepCupsDefault("Odd", ""));
+  cups.files.clear();
+  EXPECT_FALSE(KeepCupsDefault("Beta", ""));
+  EXPECT_TRUE(cups.runs.empty());
+  cups.files = {"/usr/local/bin/lpoptions"};
+  EXPECT_TRUE(KeepCupsDefault("Beta", ""));
+  EXPECT_EQ(cups.runs, (std::vector<std::string>{"\"Z:/usr/local/bin/lpoptions\" -d Beta"}));
+}
+
+TEST_F(CupsDefaultTest, AFailedRunIsTriedAgainNextTime) {
+  cups.succeed = false;
+  EXPECT_TRUE(KeepCupsDefault("Beta", ""));
+  cups.succeed = true;
+  EXPECT_TRUE(KeepCupsDefault("Beta", ""));
+  EXPECT_EQ(cups.runs.size(), 2u);
+}
+
+}  // namespace
+}  // namespace zv::test
