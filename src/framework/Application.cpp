@@ -14,6 +14,11 @@ TApplication::TApplication() : TComponent(nullptr) {
   params.exStyle = WS_EX_TOOLWINDOW;
   window_ = std::make_unique<TWindow>(params, [this](HWND w, UINT m, WPARAM wp, LPARAM lp) -> LRESULT {
     if (MessageHook && MessageHook(m, wp, lp)) return 0;
+    // Closing the application (as a task list does) closes its main form, the normal way out.
+    if (m == WM_CLOSE) {
+      if (mainForm_) mainForm_->Close();
+      return 0;
+    }
     return DefWindowProcA(w, m, wp, lp);
   });
 }
