@@ -56,7 +56,10 @@ class TRealCupsPlatform final : public ICupsPlatform {
                         &startup, &process))
       return false;
     TKernelHandle processHandle(process.hProcess), threadHandle(process.hThread);
-    if (WaitForSingleObject(process.hProcess, timeoutMs) != WAIT_OBJECT_0) return false;
+    const DWORD waited = WaitForSingleObject(process.hProcess, timeoutMs);
+    // Wine cannot wait for a Linux program it started: it runs on by itself, and started is done.
+    if (waited == WAIT_FAILED) return true;
+    if (waited != WAIT_OBJECT_0) return false;
     DWORD code = 1;
     return GetExitCodeProcess(process.hProcess, &code) && code == 0;
   }
@@ -65,6 +68,7 @@ class TRealCupsPlatform final : public ICupsPlatform {
 TRealCupsPlatform realPlatform;
 ICupsPlatform* platform = &realPlatform;
 std::string knownCupsDefault;  // the queue CUPS is known to have as default
+std::string lastAttempt;       // tried once; not again until another printer is chosen
 
 // CUPS queue names are plain; anything else is not given to a command line.
 bool PlainQueueName(const std::string& queue) {
@@ -86,6 +90,7 @@ void InitCupsDefault() {
   // Loading the spooler has just copied CUPS's default into the profile.
   const std::string value = Spooler().ReadProfile("windows", "device");
   knownCupsDefault = value.substr(0, value.find(','));
+  lastAttempt.clear();
 }
 
 bool KeepCupsDefault(const std::string& device, const std::string& port) {
@@ -95,7 +100,11 @@ bool KeepCupsDefault(const std::string& device, const std::string& port) {
   const std::string spoolerPort = port.empty() ? cups.PrinterPort(device) : port;
   if (spoolerPort.rfind(kCupsPort, 0) != 0) return false;
   const std::string queue = spoolerPort.substr(sizeof kCupsPort - 1);
-  if (!PlainQueueName(queue) || queue == knownCupsDefault) return false;
+  if (queue == knownCupsDefault) lastAttempt.clear();  // the choice moved on: a later one is new
+  if (!PlainQueueName(queue) || queue == knownCupsDefault || queue == lastAttempt) return false;
+  // Every re-application would try again otherwise: a burst of changes announced elsewhere must
+  // not start a burst of programs.
+  lastAttempt = queue;
   for (const char* candidate : kLpoptions) {
     const std::string tool = cups.FindFile(candidate);
     if (tool.empty()) continue;

@@ -64,15 +64,18 @@ TEST_F(CupsDefaultTest, NothingRunsOffWineForOtherPortsOddNamesOrWithoutTheTool)
   EXPECT_FALSE(KeepCupsDefault("Beta", ""));
   EXPECT_TRUE(cups.runs.empty());
   cups.files = {"/usr/local/bin/lpoptions"};
+  InitCupsDefault();  // a new start: nothing attempted yet
   EXPECT_TRUE(KeepCupsDefault("Beta", ""));
   EXPECT_EQ(cups.runs, (std::vector<std::string>{"\"Z:/usr/local/bin/lpoptions\" -d Beta"}));
 }
 
-TEST_F(CupsDefaultTest, AFailedRunIsTriedAgainNextTime) {
+TEST_F(CupsDefaultTest, AFailedRunIsNotRepeatedUntilAnotherPrinterIsChosen) {
   cups.succeed = false;
   EXPECT_TRUE(KeepCupsDefault("Beta", ""));
+  for (int i = 0; i < 100; ++i) EXPECT_FALSE(KeepCupsDefault("Beta", ""));  // a burst of re-applications
   cups.succeed = true;
-  EXPECT_TRUE(KeepCupsDefault("Beta", ""));
+  EXPECT_FALSE(KeepCupsDefault("Alpha", "CUPS:Alpha"));  // CUPS has Alpha still
+  EXPECT_TRUE(KeepCupsDefault("Beta", ""));               // a new choice of Beta is tried again
   EXPECT_EQ(cups.runs.size(), 2u);
 }
 
