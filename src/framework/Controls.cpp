@@ -48,6 +48,13 @@ void TControl::SetFont(const TFontSpec& spec) {
 }
 
 LRESULT TControl::WndProc(UINT message, WPARAM wParam, LPARAM lParam) {
+  if (message == WM_PAINT) {
+    PAINTSTRUCT ps;
+    HDC dc = BeginPaint(Handle(), &ps);
+    Paint(dc);
+    EndPaint(Handle(), &ps);
+    return 0;
+  }
   // Buttons placed on a control tell it when they are pressed.
   if (message == WM_COMMAND && HIWORD(wParam) == BN_CLICKED) {
     if (TButton* button = TButton::FromHandle(reinterpret_cast<HWND>(lParam))) button->Click();
@@ -58,17 +65,10 @@ LRESULT TControl::WndProc(UINT message, WPARAM wParam, LPARAM lParam) {
 
 TPanel::TPanel(TComponent* owner, HWND parent) : TControl(owner, parent) {}
 
-LRESULT TPanel::WndProc(UINT message, WPARAM wParam, LPARAM lParam) {
-  if (message == WM_PAINT) {
-    PAINTSTRUCT ps;
-    HDC dc = BeginPaint(Handle(), &ps);
-    RECT r{0, 0, width_, height_};
-    FillRect(dc, &r, GetSysColorBrush(COLOR_BTNFACE));
-    DrawEdge(dc, &r, BDR_RAISEDOUTER | BDR_RAISEDINNER, BF_RECT);
-    EndPaint(Handle(), &ps);
-    return 0;
-  }
-  return TControl::WndProc(message, wParam, lParam);
+void TPanel::Paint(HDC dc) {
+  RECT r{0, 0, width_, height_};
+  FillRect(dc, &r, GetSysColorBrush(COLOR_BTNFACE));
+  DrawEdge(dc, &r, BDR_RAISEDOUTER | BDR_RAISEDINNER, BF_RECT);
 }
 
 TImage::TImage(TComponent* owner, HWND parent) : TControl(owner, parent) {}
@@ -78,17 +78,10 @@ void TImage::SetIcon(HICON icon) {
   InvalidateRect(Handle(), nullptr, TRUE);
 }
 
-LRESULT TImage::WndProc(UINT message, WPARAM wParam, LPARAM lParam) {
-  if (message == WM_PAINT) {
-    PAINTSTRUCT ps;
-    HDC dc = BeginPaint(Handle(), &ps);
-    RECT r{0, 0, width_, height_};
-    FillRect(dc, &r, GetSysColorBrush(COLOR_BTNFACE));
-    if (icon_) DrawIconEx(dc, (width_ - 32) / 2, (height_ - 32) / 2, icon_, 32, 32, 0, nullptr, DI_NORMAL);
-    EndPaint(Handle(), &ps);
-    return 0;
-  }
-  return TControl::WndProc(message, wParam, lParam);
+void TImage::Paint(HDC dc) {
+  RECT r{0, 0, width_, height_};
+  FillRect(dc, &r, GetSysColorBrush(COLOR_BTNFACE));
+  if (icon_) DrawIconEx(dc, (width_ - 32) / 2, (height_ - 32) / 2, icon_, 32, 32, 0, nullptr, DI_NORMAL);
 }
 
 namespace {
@@ -150,20 +143,15 @@ void TLabel::AdjustSize() {
   SetBounds(left_, top_, r.right - r.left, r.bottom - r.top);
 }
 
+void TLabel::Paint(HDC dc) {
+  TSelectObject font(dc, font_->Handle());
+  SetBkMode(dc, TRANSPARENT);
+  SetTextColor(dc, font_->Spec().color);
+  RECT r{0, 0, width_, height_};
+  DrawTextA(dc, caption_.c_str(), static_cast<int>(caption_.size()), &r, DT_SINGLELINE | DT_NOPREFIX);
+}
+
 LRESULT TLabel::WndProc(UINT message, WPARAM wParam, LPARAM lParam) {
-  if (message == WM_PAINT) {
-    PAINTSTRUCT ps;
-    HDC dc = BeginPaint(Handle(), &ps);
-    {
-      TSelectObject font(dc, font_->Handle());
-      SetBkMode(dc, TRANSPARENT);
-      SetTextColor(dc, font_->Spec().color);
-      RECT r{0, 0, width_, height_};
-      DrawTextA(dc, caption_.c_str(), static_cast<int>(caption_.size()), &r, DT_SINGLELINE | DT_NOPREFIX);
-    }
-    EndPaint(Handle(), &ps);
-    return 0;
-  }
   if (message == WM_ERASEBKGND) {
     // The parent's background shows through.
     HWND parent = GetParent(Handle());

@@ -54,6 +54,8 @@ class TControl : public TComponent {
  protected:
   TControl(TComponent* owner, HWND parent);
   virtual LRESULT WndProc(UINT message, WPARAM wParam, LPARAM lParam);
+  // Draws the control; the whole client area is to be painted.
+  virtual void Paint(HDC dc) = 0;
   HWND handle_ = nullptr;  // known from the first message, before window_ is assigned
   std::unique_ptr<TWindow> window_;
   std::unique_ptr<TFont> font_;
@@ -66,7 +68,7 @@ class TPanel : public TControl {
   TPanel(TComponent* owner, HWND parent);
 
  protected:
-  LRESULT WndProc(UINT message, WPARAM wParam, LPARAM lParam) override;
+  void Paint(HDC dc) override;
 };
 
 // A picture (an icon) centred in its bounds.
@@ -76,7 +78,7 @@ class TImage : public TControl {
   void SetIcon(HICON icon);  // not owned
 
  protected:
-  LRESULT WndProc(UINT message, WPARAM wParam, LPARAM lParam) override;
+  void Paint(HDC dc) override;
 
  private:
   HICON icon_ = nullptr;
@@ -122,6 +124,7 @@ class TLabel : public TControl {
 
  protected:
   LRESULT WndProc(UINT message, WPARAM wParam, LPARAM lParam) override;
+  void Paint(HDC dc) override;
 
  private:
   std::string caption_;

@@ -78,22 +78,20 @@ stop_zorvane() {
 }
 # The tray window that Wine shows when no desktop tray exists: visible only while it holds an icon.
 tray_window() { xdotool search --onlyvisible --name '^Wine System Tray$' 2>/dev/null | head -1; }
-wait_for_tray() {
-  local i
-  for i in $(seq 1 150); do
-    [ -n "$(tray_window)" ] && return 0
+# wait_until TRIES COMMAND...: retries the command every 0.2 s until it succeeds.
+wait_until() {
+  local tries=$1 i
+  shift
+  for i in $(seq 1 "$tries"); do
+    "$@" && return 0
     sleep 0.2
   done
   return 1
 }
-wait_no_tray() {
-  local i
-  for i in $(seq 1 75); do
-    [ -z "$(tray_window)" ] && return 0
-    sleep 0.2
-  done
-  return 1
-}
+tray_shown() { [ -n "$(tray_window)" ]; }
+tray_gone() { [ -z "$(tray_window)" ]; }
+wait_for_tray() { wait_until 150 tray_shown; }
+wait_no_tray() { wait_until 75 tray_gone; }
 # Right-clicks the first icon of the tray window.
 right_click_icon() {
   local w x y
