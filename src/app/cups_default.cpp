@@ -52,8 +52,8 @@ class TRealCupsPlatform final : public ICupsPlatform {
     STARTUPINFOA startup{};
     startup.cb = sizeof startup;
     PROCESS_INFORMATION process{};
-    if (!CreateProcessA(nullptr, command.data(), nullptr, nullptr, FALSE, CREATE_NO_WINDOW, nullptr, nullptr,
-                        &startup, &process))
+    if (!CreateProcessA(nullptr, command.data(), nullptr, nullptr, FALSE, CREATE_NO_WINDOW, nullptr, nullptr, &startup,
+                        &process))
       return false;
     TKernelHandle processHandle(process.hProcess), threadHandle(process.hThread);
     const DWORD waited = WaitForSingleObject(process.hProcess, timeoutMs);

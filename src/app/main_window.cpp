@@ -184,8 +184,7 @@ void TMainForm::UnInstall() {
   const std::string caption = Application->Title() + ": " + OptionName(mUnInstall->Caption());
   TIconAway away(*TrayForm);
   MessageBeepFunction(0);
-  if (Application->MessageBox(kUnInstallQuestion, caption, MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2) != IDYES)
-    return;
+  if (Application->MessageBox(kUnInstallQuestion, caption, MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2) != IDYES) return;
   away.closing = true;
   RemoveStartupShortcut();
   DeleteSettingsKey();

@@ -57,7 +57,8 @@ void TMainForm::BuildPrinterMenu() {
   sorted.reserve(entries.size());
   for (std::size_t i = 0; i < entries.size(); ++i)
     sorted.push_back({entries[i].Name, TPrintersList{static_cast<std::int32_t>(i)}});
-  std::sort(sorted.begin(), sorted.end(), [](const auto& a, const auto& b) { return LessIgnoringCase(a.first, b.first); });
+  std::sort(sorted.begin(), sorted.end(),
+            [](const auto& a, const auto& b) { return LessIgnoringCase(a.first, b.first); });
 
   auto click = [this](TComponent* sender) { SetPrinterOnClick(sender); };
   for (const auto& [name, index] : sorted) {

@@ -14,7 +14,7 @@ TAboutForm::TAboutForm(TComponent* owner, std::uint8_t aboutMode) : TForm(owner)
   FormCreate();
 }
 
-TLabel* TAboutForm::AddLabel(int left, int top, const TFontSpec& font, const std::string& caption) {
+TLabel* TAboutForm::AddLabel(int left, int top, const TFontStyle& font, const std::string& caption) {
   auto* label = new TLabel(this, StartupPanel->Handle());
   label->SetBounds(left, top, 0, 0);
   label->SetFont(font);
@@ -68,14 +68,15 @@ void TAboutForm::FormCreate() {
   CloseButton->SetBounds(Email2->Left() + Email2->Width() - CloseButton->Width(), 130, CloseButton->Width(), 25);
   AuthorName->SetCaption(kAuthor);
   // A substitute font wider than Times New Roman must not run "Author:" into the name.
-  if (Author->Left() + Author->Width() + 3 > AuthorName->Left()) AuthorName->SetLeft(Author->Left() + Author->Width() + 3);
+  if (Author->Left() + Author->Width() + 3 > AuthorName->Left())
+    AuthorName->SetLeft(Author->Left() + Author->Width() + 3);
   CloseButton->SetEnabled(aboutMode_ != 0);
   CloseButton->SetVisible(aboutMode_ != 0);
 }
 
 bool TAboutForm::KeyPreview(MSG& message) {
-  if (message.message == WM_KEYDOWN && message.wParam == VK_ESCAPE && CloseButton->Cancel &&
-      CloseButton->Enabled() && CloseButton->Visible()) {
+  if (message.message == WM_KEYDOWN && message.wParam == VK_ESCAPE && CloseButton->Cancel && CloseButton->Enabled() &&
+      CloseButton->Visible()) {
     CloseButton->Click();
     return true;
   }

@@ -30,7 +30,7 @@ class TAboutForm : public TForm {
 
  private:
   void Describe();
-  TLabel* AddLabel(int left, int top, const TFontSpec& font, const std::string& caption);
+  TLabel* AddLabel(int left, int top, const TFontStyle& font, const std::string& caption);
   std::uint8_t aboutMode_;
   TIcon icon_;
 };

@@ -4,12 +4,12 @@
 
 namespace zv {
 
-TFont::TFont(const TFontSpec& spec) : spec_(spec) {
+TFont::TFont(const TFontStyle& style) : style_(style) {
   LOGFONTA lf{};
-  lf.lfHeight = -spec.height;
-  lf.lfWeight = spec.bold ? FW_BOLD : FW_NORMAL;
-  lf.lfCharSet = spec.name == "Symbol" ? SYMBOL_CHARSET : DEFAULT_CHARSET;
-  lstrcpynA(lf.lfFaceName, spec.name.c_str(), LF_FACESIZE);
+  lf.lfHeight = -style.height;
+  lf.lfWeight = style.bold ? FW_BOLD : FW_NORMAL;
+  lf.lfCharSet = style.name == "Symbol" ? SYMBOL_CHARSET : DEFAULT_CHARSET;
+  lstrcpynA(lf.lfFaceName, style.name.c_str(), LF_FACESIZE);
   font_.Reset(CreateFontIndirectA(&lf));
 }
 
@@ -18,10 +18,10 @@ bool TFont::Available() const {
   TSelectObject select(dc.Get(), Handle());
   char face[LF_FACESIZE] = "";
   GetTextFaceA(dc.Get(), LF_FACESIZE, face);
-  return lstrcmpiA(face, spec_.name.c_str()) == 0;
+  return lstrcmpiA(face, style_.name.c_str()) == 0;
 }
 
-TControl::TControl(TComponent* owner, HWND parent) : TComponent(owner), font_(std::make_unique<TFont>(TFontSpec{})) {
+TControl::TControl(TComponent* owner, HWND parent) : TComponent(owner), font_(std::make_unique<TFont>(TFontStyle{})) {
   TWindowParams params;
   params.style = WS_CHILD | WS_VISIBLE;
   params.parent = parent;
@@ -42,8 +42,8 @@ void TControl::SetBounds(int left, int top, int width, int height) {
 void TControl::SetVisible(bool visible) { ShowWindow(Handle(), visible ? SW_SHOWNA : SW_HIDE); }
 void TControl::SetEnabled(bool enabled) { EnableWindow(Handle(), enabled ? TRUE : FALSE); }
 
-void TControl::SetFont(const TFontSpec& spec) {
-  font_ = std::make_unique<TFont>(spec);
+void TControl::SetFont(const TFontStyle& style) {
+  font_ = std::make_unique<TFont>(style);
   SendMessageA(Handle(), WM_SETFONT, reinterpret_cast<WPARAM>(font_->Handle()), TRUE);
 }
 
@@ -89,8 +89,8 @@ constexpr char kButtonProperty[] = "ZorvaneButton";
 }
 
 TButton::TButton(TComponent* owner, HWND parent) : TComponent(owner) {
-  handle_.Reset(CreateWindowExA(0, "BUTTON", "", WS_CHILD | WS_VISIBLE | WS_TABSTOP | BS_PUSHBUTTON, 0, 0, 0, 0,
-                                parent, nullptr, GetModuleHandleA(nullptr), nullptr));
+  handle_.Reset(CreateWindowExA(0, "BUTTON", "", WS_CHILD | WS_VISIBLE | WS_TABSTOP | BS_PUSHBUTTON, 0, 0, 0, 0, parent,
+                                nullptr, GetModuleHandleA(nullptr), nullptr));
   if (handle_) SetPropA(Handle(), kButtonProperty, this);
 }
 
@@ -112,8 +112,8 @@ void TButton::SetBounds(int left, int top, int width, int height) {
 
 void TButton::SetCaption(const std::string& caption) { SetWindowTextA(Handle(), caption.c_str()); }
 
-void TButton::SetFont(const TFontSpec& spec) {
-  font_ = std::make_unique<TFont>(spec);
+void TButton::SetFont(const TFontStyle& style) {
+  font_ = std::make_unique<TFont>(style);
   SendMessageA(Handle(), WM_SETFONT, reinterpret_cast<WPARAM>(font_->Handle()), TRUE);
 }
 
@@ -146,7 +146,7 @@ void TLabel::AdjustSize() {
 void TLabel::Paint(HDC dc) {
   TSelectObject font(dc, font_->Handle());
   SetBkMode(dc, TRANSPARENT);
-  SetTextColor(dc, font_->Spec().color);
+  SetTextColor(dc, font_->Style().color);
   RECT r{0, 0, width_, height_};
   DrawTextA(dc, caption_.c_str(), static_cast<int>(caption_.size()), &r, DT_SINGLELINE | DT_NOPREFIX);
 }

@@ -13,24 +13,24 @@ namespace zv {
 
 class TForm;
 
-struct TFontSpec {
+struct TFontStyle {
   std::string name = "MS Sans Serif";
   int height = 11;  // character height in pixels
   bool bold = false;
   COLORREF color = RGB(0, 0, 0);
 };
 
-// A font made from a spec; the GDI object lives as long as this.
+// A font made from a style; the GDI object lives as long as this.
 class TFont {
  public:
-  explicit TFont(const TFontSpec& spec);
+  explicit TFont(const TFontStyle& style);
   HFONT Handle() const { return static_cast<HFONT>(font_.Get()); }
-  const TFontSpec& Spec() const { return spec_; }
+  const TFontStyle& Style() const { return style_; }
   // Whether the system really has the face asked for, rather than a substitute.
   bool Available() const;
 
  private:
-  TFontSpec spec_;
+  TFontStyle style_;
   TFontHandle font_;
 };
 
@@ -48,7 +48,7 @@ class TControl : public TComponent {
   bool Enabled() const { return IsWindowEnabled(Handle()) != FALSE; }
   void SetEnabled(bool enabled);
   HWND Handle() const { return handle_; }
-  void SetFont(const TFontSpec& spec);
+  void SetFont(const TFontStyle& style);
   const TFont& Font() const { return *font_; }
 
  protected:
@@ -96,7 +96,7 @@ class TButton : public TComponent {
   int Left() const { return left_; }
   int Width() const { return width_; }
   void SetCaption(const std::string& caption);
-  void SetFont(const TFontSpec& spec);
+  void SetFont(const TFontStyle& style);
   bool Visible() const { return IsWindowVisible(Handle()) != FALSE; }
   void SetVisible(bool visible);
   bool Enabled() const { return IsWindowEnabled(Handle()) != FALSE; }

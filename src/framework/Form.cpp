@@ -53,7 +53,8 @@ void TForm::SetBorderStyle(TBorderStyle style) {
   s &= ~frame;
   if (style == TBorderStyle::bsSingle) s |= WS_CAPTION;
   SetWindowLongPtrA(Handle(), GWL_STYLE, s);
-  SetWindowPos(Handle(), nullptr, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_FRAMECHANGED);
+  SetWindowPos(Handle(), nullptr, 0, 0, 0, 0,
+               SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_FRAMECHANGED);
 }
 
 void TForm::SetBorderIcons(bool systemMenu) {

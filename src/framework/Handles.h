@@ -52,7 +52,9 @@ class TGlobalLock {
 
   void* Data() const { return data_; }
   template <typename T>
-  T* As() const { return static_cast<T*>(data_); }
+  T* As() const {
+    return static_cast<T*>(data_);
+  }
   explicit operator bool() const { return data_ != nullptr; }
 
  private:

@@ -18,8 +18,8 @@ class TIcon {
   void Assign(const TIcon* source) { icon_.Reset(source && !source->Empty() ? CopyIcon(source->Handle()) : nullptr); }
   // Loads an icon resource of the running module at the given size.
   void LoadFromResource(int id, int size) {
-    icon_.Reset(static_cast<HICON>(
-        LoadImageA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(id), IMAGE_ICON, size, size, 0)));
+    icon_.Reset(
+        static_cast<HICON>(LoadImageA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(id), IMAGE_ICON, size, size, 0)));
   }
 
  private:

@@ -96,8 +96,8 @@ HMENU TPopupMenu::BuildMenu() {
 void TPopupMenu::Popup(int x, int y) {
   TMenuHandle menu(BuildMenu());
   HWND owner = Application ? Application->Handle() : nullptr;
-  UINT command = static_cast<UINT>(TrackPopupMenu(menu.Get(), TPM_LEFTALIGN | TPM_RIGHTBUTTON | TPM_RETURNCMD,
-                                                   x, y, 0, owner, nullptr));
+  UINT command = static_cast<UINT>(
+      TrackPopupMenu(menu.Get(), TPM_LEFTALIGN | TPM_RIGHTBUTTON | TPM_RETURNCMD, x, y, 0, owner, nullptr));
   TMenuItem* chosen = nullptr;
   if (command > 0 && command <= slots_.size()) chosen = slots_[command - 1];
   for (TMenuItem* item : slots_)

@@ -20,15 +20,40 @@ struct TOleVariant {
 
 void ToOle(const TVariant& value, VARIANT& out) {
   switch (value.Kind()) {
-    case varEmpty: V_VT(&out) = VT_EMPTY; break;
-    case varNull: V_VT(&out) = VT_NULL; break;
-    case varSmallint: V_VT(&out) = VT_I2; V_I2(&out) = static_cast<SHORT>(value.AsInteger()); break;
-    case varInteger: V_VT(&out) = VT_I4; V_I4(&out) = value.AsInteger(); break;
-    case varSingle: V_VT(&out) = VT_R4; V_R4(&out) = static_cast<float>(value.AsReal()); break;
-    case varDouble: V_VT(&out) = VT_R8; V_R8(&out) = value.AsReal(); break;
-    case varCurrency: V_VT(&out) = VT_CY; V_CY(&out).int64 = value.AsCurrency(); break;
-    case varDate: V_VT(&out) = VT_DATE; V_DATE(&out) = value.AsReal(); break;
-    case varBoolean: V_VT(&out) = VT_BOOL; V_BOOL(&out) = value.AsBooleanPayload() ? VARIANT_TRUE : VARIANT_FALSE; break;
+    case varEmpty:
+      V_VT(&out) = VT_EMPTY;
+      break;
+    case varNull:
+      V_VT(&out) = VT_NULL;
+      break;
+    case varSmallint:
+      V_VT(&out) = VT_I2;
+      V_I2(&out) = static_cast<SHORT>(value.AsInteger());
+      break;
+    case varInteger:
+      V_VT(&out) = VT_I4;
+      V_I4(&out) = value.AsInteger();
+      break;
+    case varSingle:
+      V_VT(&out) = VT_R4;
+      V_R4(&out) = static_cast<float>(value.AsReal());
+      break;
+    case varDouble:
+      V_VT(&out) = VT_R8;
+      V_R8(&out) = value.AsReal();
+      break;
+    case varCurrency:
+      V_VT(&out) = VT_CY;
+      V_CY(&out).int64 = value.AsCurrency();
+      break;
+    case varDate:
+      V_VT(&out) = VT_DATE;
+      V_DATE(&out) = value.AsReal();
+      break;
+    case varBoolean:
+      V_VT(&out) = VT_BOOL;
+      V_BOOL(&out) = value.AsBooleanPayload() ? VARIANT_TRUE : VARIANT_FALSE;
+      break;
     case varString: {
       const std::string& text = value.AsText();
       int length = MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
@@ -39,7 +64,8 @@ void ToOle(const TVariant& value, VARIANT& out) {
       if (!V_BSTR(&out)) throw EVariantError("Out of memory");
       break;
     }
-    default: throw EVariantError("Invalid variant type conversion");
+    default:
+      throw EVariantError("Invalid variant type conversion");
   }
 }
 
@@ -113,14 +139,20 @@ bool TVariant::operator==(const TVariant& other) const {
 
 bool VarToBool(const TVariant& value) {
   switch (value.Kind()) {
-    case varBoolean: return value.AsBooleanPayload();
+    case varBoolean:
+      return value.AsBooleanPayload();
     case varSmallint:
-    case varInteger: return value.AsInteger() != 0;
-    case varCurrency: return value.AsCurrency() != 0;
+    case varInteger:
+      return value.AsInteger() != 0;
+    case varCurrency:
+      return value.AsCurrency() != 0;
     case varSingle:
-    case varDouble: return value.AsReal() != 0;
-    case varEmpty: return false;
-    default: break;
+    case varDouble:
+      return value.AsReal() != 0;
+    case varEmpty:
+      return false;
+    default:
+      break;
   }
   TOleVariant source, result;
   ToOle(value, source.v);

@@ -27,9 +27,8 @@ void RegisterWindowClass(WNDPROC procedure) {
 
 TWindow::TWindow(const TWindowParams& params, TMessageHandler handler) : handler_(std::move(handler)) {
   RegisterWindowClass(&TWindow::Procedure);
-  HWND window = CreateWindowExA(params.exStyle, kWindowClass, params.title.c_str(), params.style, params.x,
-                                params.y, params.width, params.height, params.parent, nullptr,
-                                GetModuleHandleA(nullptr), this);
+  HWND window = CreateWindowExA(params.exStyle, kWindowClass, params.title.c_str(), params.style, params.x, params.y,
+                                params.width, params.height, params.parent, nullptr, GetModuleHandleA(nullptr), this);
   if (!window) {
     handle_.Detach();  // creation failed after WM_NCCREATE: the platform destroyed it already
     throw Exception("Cannot create a window");

@@ -129,7 +129,8 @@ TEST_F(BadInputTest, StartUpFolderValues) {
       DeleteFileA(ShortcutPath.c_str());  // the root of the drive: not ours to fill
     }
     form.CreateStartupShortcut();
-    EXPECT_EQ(form.ShortcutExists(), value.empty() && GetFileAttributesA(ShortcutPath.c_str()) != INVALID_FILE_ATTRIBUTES)
+    EXPECT_EQ(form.ShortcutExists(),
+              value.empty() && GetFileAttributesA(ShortcutPath.c_str()) != INVALID_FILE_ATTRIBUTES)
         << value;
     if (value.empty()) {
       DeleteFileA(ShortcutPath.c_str());

@@ -48,10 +48,11 @@ class CupsDefaultTest : public testing::Test {
 
 TEST_F(CupsDefaultTest, ACupsQueueBecomesTheUsersCupsDefaultOnceAndOnlyWhenItDiffers) {
   EXPECT_FALSE(KeepCupsDefault("Alpha", ""));  // the re-application at start-up: CUPS has it already
-  EXPECT_TRUE(KeepCupsDefault("Beta", ""));     // Windows NT entries: the port comes from the spooler
+  EXPECT_TRUE(KeepCupsDefault("Beta", ""));    // Windows NT entries: the port comes from the spooler
   EXPECT_FALSE(KeepCupsDefault("Beta", ""));
   EXPECT_TRUE(KeepCupsDefault("Alpha", "CUPS:Alpha"));  // Windows 95 entries carry the port
-  EXPECT_EQ(cups.runs, (std::vector<std::string>{"\"Z:/usr/bin/lpoptions\" -d Beta", "\"Z:/usr/bin/lpoptions\" -d Alpha"}));
+  EXPECT_EQ(cups.runs,
+            (std::vector<std::string>{"\"Z:/usr/bin/lpoptions\" -d Beta", "\"Z:/usr/bin/lpoptions\" -d Alpha"}));
 }
 
 TEST_F(CupsDefaultTest, NothingRunsOffWineForOtherPortsOddNamesOrWithoutTheTool) {
@@ -75,7 +76,7 @@ TEST_F(CupsDefaultTest, AFailedRunIsNotRepeatedUntilAnotherPrinterIsChosen) {
   for (int i = 0; i < 100; ++i) EXPECT_FALSE(KeepCupsDefault("Beta", ""));  // a burst of re-applications
   cups.succeed = true;
   EXPECT_FALSE(KeepCupsDefault("Alpha", "CUPS:Alpha"));  // CUPS has Alpha still
-  EXPECT_TRUE(KeepCupsDefault("Beta", ""));               // a new choice of Beta is tried again
+  EXPECT_TRUE(KeepCupsDefault("Beta", ""));              // a new choice of Beta is tried again
   EXPECT_EQ(cups.runs.size(), 2u);
 }
 

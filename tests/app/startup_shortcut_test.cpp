@@ -26,7 +26,9 @@ class StartupShortcutTest : public testing::Test {
  protected:
   void SetUp() override { saved = TTestKey::GetRaw(kShellFoldersKey, "StartUp"); }
   void TearDown() override {
-    if (saved.found) TTestKey::SetRaw(kShellFoldersKey, "StartUp", saved.type, saved.data.data(), static_cast<DWORD>(saved.data.size()));
+    if (saved.found)
+      TTestKey::SetRaw(kShellFoldersKey, "StartUp", saved.type, saved.data.data(),
+                       static_cast<DWORD>(saved.data.size()));
   }
   void SetStartUp(const std::string& folder) {
     TTestKey::SetRaw(kShellFoldersKey, "StartUp", REG_SZ, folder.c_str(), static_cast<DWORD>(folder.size() + 1));

@@ -33,10 +33,10 @@ TEST(AboutForm, LayoutFollowsTheFirstContactLineAndTheTitle) {
   EXPECT_EQ(about.ProgramTitle2->Caption(), "Sets Windows 95 Default Printer");
   EXPECT_EQ(about.AuthorName->Caption(), "Fenwarrow");
   TLabel titleAlone(nullptr, about.StartupPanel->Handle());
-  titleAlone.SetFont(about.ProgramTitle->Font().Spec());
+  titleAlone.SetFont(about.ProgramTitle->Font().Style());
   titleAlone.SetCaption("Zorvane");
   EXPECT_EQ(about.Copywright->Left(), 49 + titleAlone.Width());
-  EXPECT_EQ(about.Copywright->Caption(), about.Copywright->Font().Spec().name == "Symbol" ? "\xE3" : "\xA9");
+  EXPECT_EQ(about.Copywright->Caption(), about.Copywright->Font().Style().name == "Symbol" ? "\xE3" : "\xA9");
   EXPECT_GT(about.Copywright->Left(), 49);
   EXPECT_EQ(GetWindowLongPtrA(about.Handle(), GWL_EXSTYLE) & WS_EX_TOPMOST, WS_EX_TOPMOST);
   EXPECT_EQ(GetWindowLongPtrA(about.Handle(), GWL_STYLE) & (WS_CAPTION | WS_SYSMENU), 0);

@@ -58,8 +58,8 @@ TEST(Catalogue, Windows95GivesOneEntryPerPortUpToTheFirstEmptyField) {
   spooler.platformId = 1;
   spooler.printers = {{"P", "LPT1:,FILE:"}, {"Q", "LPT1:,,FILE:"}, {"R", "  COM1:"}, {"S", "LPT2: ,X"}, {"T", ""}};
   TPrinter printer;
-  EXPECT_EQ(Names(printer), (std::vector<std::string>{"P on LPT1:", "P on FILE:", "Q on LPT1:", "R on COM1:",
-                                                      "S on LPT2: ", "S on X"}));
+  EXPECT_EQ(Names(printer), (std::vector<std::string>{
+                                "P on LPT1:", "P on FILE:", "Q on LPT1:", "R on COM1:", "S on LPT2: ", "S on X"}));
   EXPECT_EQ(printer.Entries()[1].Device.PortName, "FILE:");
   EXPECT_EQ(printer.Entries()[1].Device.DeviceName, "P");
   EXPECT_EQ(printer.Entries()[1].Device.DriverName, "");

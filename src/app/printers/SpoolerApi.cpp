@@ -27,8 +27,8 @@ class TRealSpooler final : public ISpoolerApi {
     // GetProfileStringA answers size - 1 when the value did not fit: grow until it does.
     std::vector<char> buffer(256);
     for (;;) {
-      DWORD copied = GetProfileStringA(section.c_str(), key.c_str(), "", buffer.data(),
-                                       static_cast<DWORD>(buffer.size()));
+      DWORD copied =
+          GetProfileStringA(section.c_str(), key.c_str(), "", buffer.data(), static_cast<DWORD>(buffer.size()));
       if (copied + 1 < buffer.size() || buffer.size() >= (1u << 24)) return std::string(buffer.data(), copied);
       buffer.resize(buffer.size() * 2);
     }
@@ -48,7 +48,7 @@ class TRealSpooler final : public ISpoolerApi {
   void ClosePrinterHandle(HANDLE printer) override { ::ClosePrinter(printer); }
 
   LONG QueryDocumentProperties(HANDLE printer, const std::string& device, DEVMODEA* output, DEVMODEA* input,
-                          DWORD mode) override {
+                               DWORD mode) override {
     std::vector<char> name(device.begin(), device.end());
     name.push_back('\0');
     return DocumentPropertiesA(nullptr, printer, name.data(), output, input, mode);

@@ -7,8 +7,7 @@ namespace zv {
 namespace {
 
 const HKEY kRootKeys[] = {
-    HKEY_CLASSES_ROOT, HKEY_CURRENT_USER,   HKEY_LOCAL_MACHINE,
-    HKEY_USERS,        HKEY_CURRENT_CONFIG, HKEY_DYN_DATA,
+    HKEY_CLASSES_ROOT, HKEY_CURRENT_USER, HKEY_LOCAL_MACHINE, HKEY_USERS, HKEY_CURRENT_CONFIG, HKEY_DYN_DATA,
 };
 
 // An empty value name addresses the key's default value: it is passed as no name at all.

@@ -24,9 +24,8 @@ void SetNotifyIconApi(INotifyIconApi* api) { notifyIconApi = api ? api : &shellN
 
 TTrayIcon::TTrayIcon(TComponent* owner) : TComponent(owner), icon_(std::make_unique<TIcon>()) {
   TWindowParams params;  // hidden, top-level (so the shell's broadcasts reach it), no title
-  window_ = std::make_unique<TWindow>(params, [this](HWND w, UINT m, WPARAM wp, LPARAM lp) {
-    return HandleMessage(w, m, wp, lp);
-  });
+  window_ = std::make_unique<TWindow>(
+      params, [this](HWND w, UINT m, WPARAM wp, LPARAM lp) { return HandleMessage(w, m, wp, lp); });
   // Sent to every top-level window when the shell (re)starts; our icon must then be added again.
   taskbarCreated_ = RegisterWindowMessageA("TaskbarCreated");
 }
