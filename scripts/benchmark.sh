@@ -11,14 +11,24 @@ report="$ROOT/build/bench/report.md"
 mkdir -p "$(dirname "$report")"
 for q in Office Backup Labels; do bench_printer "$q"; done
 lpadmin -d Office
-W reg add 'HKCU\Software\Zorvane' /v "Show Splash Screen" /t REG_DWORD /d 0 /f >/dev/null 2>&1
-# Not a first run: the shortcut exists.
-W "$B/ZORVANE.EXE" >/dev/null 2>&1 &
-sleep 1
 tray() { xdotool search --onlyvisible --name '^Wine System Tray$' 2>/dev/null | head -1; }
-for _ in $(seq 1 100); do [ -n "$(tray)" ] && break; sleep 0.1; done
-W "$B/zorvane_bench.exe" close Zorvane >/dev/null 2>&1
-for _ in $(seq 1 100); do [ -z "$(tray)" ] && break; sleep 0.1; done
+# launch EXE: starts it and waits for its icon; LAUNCHED is its process id.
+launch() {
+  (exec "$(wine_loader x86_64)" "$1" >/dev/null 2>&1) &
+  LAUNCHED=$!
+  for _ in $(seq 1 100); do [ -n "$(tray)" ] && break; sleep 0.1; done
+  sleep 1
+}
+# close TITLE: closes the program whose window bears the title and waits for its icon to go.
+close() {
+  W "$B/zorvane_bench.exe" close "$1" >/dev/null 2>&1
+  for _ in $(seq 1 100); do [ -z "$(tray)" ] && break; sleep 0.1; done
+}
+# One start first, so that the measured ones are no first run (the shortcut exists); a first run
+# resets the options, so the splash is switched off only after it.
+launch "$B/ZORVANE.EXE"
+close Zorvane
+W reg add 'HKCU\Software\Zorvane' /v "Show Splash Screen" /t REG_DWORD /d 0 /f >/dev/null 2>&1
 
 echo "bench: menu rebuilds" >&2
 menu=$(W "$B/zorvane_bench.exe" menu | tr -d '\r')
@@ -36,8 +46,7 @@ startup_once() {  # EXE TITLE -> milliseconds
   end=$(date +%s%N)
   echo $(((end - start) / 1000000))
   sleep 0.5
-  W "$B/zorvane_bench.exe" close "$2" >/dev/null 2>&1
-  for _ in $(seq 1 100); do [ -z "$(tray)" ] && break; sleep 0.1; done
+  close "$2"
   sleep 0.3
 }
 echo "bench: start-up" >&2
@@ -55,23 +64,18 @@ linux() {  # PID -> "rss_kb anon_kb fds"
   echo "$(awk '/^VmRSS/ {print $2}' /proc/$1/status) $(awk '/^RssAnon/ {print $2}' /proc/$1/status) $(ls /proc/$1/fd | wc -l)"
 }
 echo "bench: memory and objects" >&2
-(exec "$(wine_loader x86_64)" "$B/ZORVANE.EXE" >/dev/null 2>&1) &
-zpid=$!
-for _ in $(seq 1 100); do [ -n "$(tray)" ] && break; sleep 0.1; done
-sleep 1
+launch "$B/ZORVANE.EXE"
+zpid=$LAUNCHED
 z0=$(W "$B/zorvane_bench.exe" probe Zorvane 0 | tr -d '\r')
 zl0=$(linux $zpid)
 z1=$(W "$B/zorvane_bench.exe" probe Zorvane 1000 | tr -d '\r')
 zl1=$(linux $zpid)
-W "$B/zorvane_bench.exe" close Zorvane >/dev/null 2>&1
-for _ in $(seq 1 100); do [ -z "$(tray)" ] && break; sleep 0.1; done
-(exec "$(wine_loader x86_64)" "$B/min_tray.exe" >/dev/null 2>&1) &
-mpid=$!
-for _ in $(seq 1 100); do [ -n "$(tray)" ] && break; sleep 0.1; done
-sleep 1
+close Zorvane
+launch "$B/min_tray.exe"
+mpid=$LAUNCHED
 m0=$(W "$B/zorvane_bench.exe" probe MinTray 0 | tr -d '\r')
 ml0=$(linux $mpid)
-W "$B/zorvane_bench.exe" close MinTray >/dev/null 2>&1
+close MinTray
 
 sizes=""
 for t in i686 x86_64; do

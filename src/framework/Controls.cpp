@@ -1,5 +1,6 @@
 #include "framework/Controls.h"
 
+#include "framework/Exception.h"
 #include "framework/Form.h"
 
 namespace zv {
@@ -29,6 +30,14 @@ TControl::TControl(TComponent* owner, HWND parent) : TComponent(owner), font_(st
     handle_ = w;
     return WndProc(m, wp, lp);
   });
+}
+
+TControl::TControl(TComponent* owner, HWND parent, const char* systemClass, DWORD style)
+    : TComponent(owner), font_(std::make_unique<TFont>(TFontStyle{})) {
+  systemWindow_.Reset(CreateWindowExA(0, systemClass, "", WS_CHILD | WS_VISIBLE | style, 0, 0, 0, 0, parent, nullptr,
+                                      GetModuleHandleA(nullptr), nullptr));
+  if (!systemWindow_) throw Exception("Cannot create a window");
+  handle_ = systemWindow_.Get();
 }
 
 void TControl::SetBounds(int left, int top, int width, int height) {
@@ -88,37 +97,17 @@ namespace {
 constexpr char kButtonProperty[] = "ZorvaneButton";
 }
 
-TButton::TButton(TComponent* owner, HWND parent) : TComponent(owner) {
-  handle_.Reset(CreateWindowExA(0, "BUTTON", "", WS_CHILD | WS_VISIBLE | WS_TABSTOP | BS_PUSHBUTTON, 0, 0, 0, 0, parent,
-                                nullptr, GetModuleHandleA(nullptr), nullptr));
-  if (handle_) SetPropA(Handle(), kButtonProperty, this);
+TButton::TButton(TComponent* owner, HWND parent) : TControl(owner, parent, "BUTTON", WS_TABSTOP | BS_PUSHBUTTON) {
+  SetPropA(Handle(), kButtonProperty, this);
 }
 
-TButton::~TButton() {
-  if (handle_) RemovePropA(Handle(), kButtonProperty);
-}
+TButton::~TButton() { RemovePropA(Handle(), kButtonProperty); }
 
 TButton* TButton::FromHandle(HWND window) {
   return window ? static_cast<TButton*>(GetPropA(window, kButtonProperty)) : nullptr;
 }
 
-void TButton::SetBounds(int left, int top, int width, int height) {
-  left_ = left;
-  top_ = top;
-  width_ = width;
-  height_ = height;
-  SetWindowPos(Handle(), nullptr, left, top, width, height, SWP_NOZORDER | SWP_NOACTIVATE);
-}
-
 void TButton::SetCaption(const std::string& caption) { SetWindowTextA(Handle(), caption.c_str()); }
-
-void TButton::SetFont(const TFontStyle& style) {
-  font_ = std::make_unique<TFont>(style);
-  SendMessageA(Handle(), WM_SETFONT, reinterpret_cast<WPARAM>(font_->Handle()), TRUE);
-}
-
-void TButton::SetVisible(bool visible) { ShowWindow(Handle(), visible ? SW_SHOWNA : SW_HIDE); }
-void TButton::SetEnabled(bool enabled) { EnableWindow(Handle(), enabled ? TRUE : FALSE); }
 
 void TButton::Click() {
   if (OnClick) OnClick(this);

@@ -53,11 +53,14 @@ class TControl : public TComponent {
 
  protected:
   TControl(TComponent* owner, HWND parent);
+  // A control of one of the system's own window classes, which draws and handles itself.
+  TControl(TComponent* owner, HWND parent, const char* systemClass, DWORD style);
   virtual LRESULT WndProc(UINT message, WPARAM wParam, LPARAM lParam);
   // Draws the control; the whole client area is to be painted.
-  virtual void Paint(HDC dc) = 0;
+  virtual void Paint(HDC) {}
   HWND handle_ = nullptr;  // known from the first message, before window_ is assigned
   std::unique_ptr<TWindow> window_;
+  TWindowHandle systemWindow_;  // the window of a system-class control
   std::unique_ptr<TFont> font_;
   int left_ = 0, top_ = 0, width_ = 0, height_ = 0;
 };
@@ -85,32 +88,18 @@ class TImage : public TControl {
 };
 
 // A push button; pressing it raises OnClick and ends its form's modal showing with ModalResult.
-class TButton : public TComponent {
+class TButton : public TControl {
  public:
   TButton(TComponent* owner, HWND parent);
   ~TButton() override;
   static TButton* FromHandle(HWND window);
 
-  HWND Handle() const { return handle_.Get(); }
-  void SetBounds(int left, int top, int width, int height);
-  int Left() const { return left_; }
-  int Width() const { return width_; }
   void SetCaption(const std::string& caption);
-  void SetFont(const TFontStyle& style);
-  bool Visible() const { return IsWindowVisible(Handle()) != FALSE; }
-  void SetVisible(bool visible);
-  bool Enabled() const { return IsWindowEnabled(Handle()) != FALSE; }
-  void SetEnabled(bool enabled);
   int ModalResult = 0;
   // The Escape key presses it.
   bool Cancel = false;
   TNotifyEvent OnClick;
   void Click();
-
- private:
-  TWindowHandle handle_;
-  std::unique_ptr<TFont> font_;
-  int left_ = 0, top_ = 0, width_ = 0, height_ = 0;
 };
 
 // Text on the parent's background, sized to its text.
