@@ -52,10 +52,32 @@ bench_prefix() {
     "$(wine_loader x86_64)" wineboot -i >/dev/null 2>&1 || true
     /usr/lib/wine/wineserver -w
   fi
+  bench_checks
   # Wine's server and services outlive the program that starts them and keep its output open:
   # start them here, with no output, so that no test's output pipe is held open by them.
   /usr/lib/wine/wineserver -p </dev/null >/dev/null 2>&1
   "$(wine_loader x86_64)" rundll32.exe user32.dll,GetDesktopWindow </dev/null >/dev/null 2>&1 || true
+}
+
+# The test programs run with the heap checked (freed blocks filled and checked, the ends of blocks
+# guarded), so that a use after free fails a test instead of passing by luck; a crash ends the
+# program at once with an error instead of waiting in a debugger.
+bench_checks() {
+  [ -f "$WINEPREFIX/.zorvane-checks" ] && return 0
+  local reg="$BENCH_DIR/checks.reg" view exe
+  {
+    echo 'REGEDIT4'
+    echo '[HKEY_LOCAL_MACHINE\Software\Microsoft\Windows NT\CurrentVersion\AeDebug]'
+    echo '"Debugger"="-"'
+    echo '"Auto"="1"'
+    for view in Software 'Software\Wow6432Node'; do
+      for exe in app_tests.exe framework_tests.exe printer_tests.exe; do
+        echo "[HKEY_LOCAL_MACHINE\\$view\\Microsoft\\Windows NT\\CurrentVersion\\Image File Execution Options\\$exe]"
+        echo '"GlobalFlag"=dword:00000070'
+      done
+    done
+  } >"$reg"
+  "$(wine_loader x86_64)" regedit /S "Z:${reg//\//\\}" </dev/null >/dev/null 2>&1 && touch "$WINEPREFIX/.zorvane-checks"
 }
 
 bench_cups() {

@@ -1,5 +1,6 @@
 #pragma once
 // Records the notification-area calls instead of making them.
+#include <functional>
 #include <vector>
 
 #include "components/TrayIcon/TrayIcon.h"
@@ -16,8 +17,11 @@ class TFakeNotifyIcon : public INotifyIconApi {
   ~TFakeNotifyIcon() override { SetNotifyIconApi(nullptr); }
   BOOL ShellNotifyIcon(DWORD message, TNotifyIconData& data) override {
     calls.push_back({message, data});
+    // The shell's call is a sent message: while it waits, messages sent to us are handled.
+    if (During) During(message);
     return TRUE;
   }
+  std::function<void(DWORD message)> During;
   std::vector<DWORD> Messages() const {
     std::vector<DWORD> messages;
     for (const auto& call : calls) messages.push_back(call.message);

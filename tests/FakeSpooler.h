@@ -5,6 +5,7 @@
 
 #include <cstring>
 #include <map>
+#include <new>
 #include <string>
 #include <vector>
 
@@ -26,6 +27,7 @@ class TFakeSpooler : public ISpoolerApi {
   std::vector<TPrinterSpec> printers;
   std::map<std::string, std::string> profile;  // "section/key" (section lower-cased) -> value
   bool failEnumeration = false;
+  bool throwEnumeration = false;  // as when memory runs out
   bool failWrite = false;
   bool failOpen = false;
   LONG devModeSize = sizeof(DEVMODEA);
@@ -50,6 +52,7 @@ class TFakeSpooler : public ISpoolerApi {
       return FALSE;
     }
     ++enumerations;
+    if (throwEnumeration) throw std::bad_alloc();
     if (failEnumeration) return FALSE;
     char* strings = reinterpret_cast<char*>(buffer + record * printers.size());
     auto place = [&strings](const std::string& text) {

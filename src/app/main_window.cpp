@@ -66,6 +66,14 @@ void TMainForm::Describe() {
 }
 
 void TMainForm::FormCreate() {
+  // Whatever fails below, the icon comes up: without it the program could not even be ended.
+  struct TIconAtEnd {
+    TMainForm& form;
+    ~TIconAtEnd() {
+      if (form.TrayForm->ToolTip() == "?") form.TrayForm->SetToolTip(kNoDefaultPrinterTip);
+      form.TrayForm->SetActive(true);
+    }
+  } iconAtEnd{*this};
   SetCaption(Application->Title());
   ComputeShortcutPath();
   FirstRun = !ShortcutExists();
@@ -80,15 +88,17 @@ void TMainForm::FormCreate() {
     splash.Show();
     PauseWithMessages(3);
   }
-  if (FirstRun) CreateStartupShortcut();
-  BuildPrinterMenu();
-  ApplyDefaultPrinter(-1);
-  TrayForm->SetActive(true);
+  if (FirstRun && !ShortcutExists()) CreateStartupShortcut();
+  FollowPrinterChange();
 }
 
 LRESULT TMainForm::WndProc(UINT message, WPARAM wParam, LPARAM lParam) {
   if (message == WM_WININICHANGE) {
     HandleWinIniChange();
+    return 0;
+  }
+  if (message == WM_PRINTERSCHANGED) {
+    FollowPrinterChange();
     return 0;
   }
   return TForm::WndProc(message, wParam, lParam);
@@ -126,8 +136,7 @@ void TMainForm::SetOptionsOnClick(TComponent* sender) {
     case 0:
       ShowPortInfo = !ShowPortInfo;
       SaveOptions();
-      BuildPrinterMenu();
-      ApplyDefaultPrinter(-1);
+      FollowPrinterChange();
       break;
     case 1:
       ShowSplash = !ShowSplash;
@@ -208,13 +217,13 @@ void TMainForm::OpenPrinterSetup() {
     MessageBeepFunction(0);
     return;
   }
+  TFlagGuard open(SetupDialogOpen);
   TPrinter& printer = SharedPrinter();
-  printer.SetCurrentIndex(-1);
+  printer.ResetToDefault();
   std::string device, driver, port;
   HGLOBAL block = nullptr;
   printer.ReadCurrent(device, driver, port, block);
   printer.SelectPrinter(device, driver, port, block);
-  TFlagGuard open(SetupDialogOpen);
   PrinterSetupDialog->RunSetup();
 }
 

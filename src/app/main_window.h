@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "components/Just1_32/Just1_32.h"
 #include "components/RegFiles/RegFiles.h"
@@ -13,6 +14,7 @@
 #include "framework/Form.h"
 #include "framework/Menus.h"
 #include "forms/PrinterSetupDialog.h"
+#include "app/printers/Printer.h"
 
 namespace zv {
 
@@ -27,11 +29,18 @@ inline constexpr char kAuthor[] = "Fenwarrow";
 inline constexpr int FixedCount = 7;
 inline constexpr std::size_t kMaxCaption = 80;
 
+// Posted to the main window: an announcement that arrived while the menu was changing.
+inline constexpr UINT WM_PRINTERSCHANGED = WM_APP + 1;
+
 // True at load; whether the start-up shortcut was missing at this start.
 extern bool FirstRun;
 // The start-up shortcut's full path, computed once at start-up.
 extern std::string ShortcutPath;
 inline constexpr char kShellFoldersKey[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders";
+
+// SHGetFolderPathA; replaceable so tests can take the shell's StartUp folder away.
+using TShellFolderPath = HRESULT(WINAPI*)(HWND owner, int folder, HANDLE token, DWORD flags, LPSTR path);
+extern TShellFolderPath ShellFolderPath;
 
 // SHChangeNotify; replaceable so tests can see the notice (the machine's shell delivers none).
 using TShellChangeNotify = void(WINAPI*)(LONG event, UINT flags, LPCVOID item1, LPCVOID item2);
@@ -45,9 +54,6 @@ inline constexpr char kUnInstallQuestion[] = "Are you sure you want to do this ?
 
 // The command line that opens the system's Printers folder: control.exe by its full path.
 std::string AddPrinterCommandLine();
-
-// The running program's own full path, whole.
-std::string ModuleFileName();
 
 // A registry value name made from a menu caption: every "&" removed, then trailing dots.
 std::string OptionName(const std::string& caption);
@@ -79,9 +85,11 @@ class TMainForm : public TForm {
   void DeleteSettingsKey();
 
   // The start-up shortcut in the user's StartUp folder.
+  // No usable StartUp folder leaves the path empty: no shortcut is made or removed then.
   void ComputeShortcutPath();
   bool ShortcutExists() const;
-  void CreateStartupShortcut();
+  // True when the shortcut is there afterwards.
+  bool CreateStartupShortcut();
   void RemoveStartupShortcut();
 
   // Menu commands.
@@ -125,10 +133,28 @@ class TMainForm : public TForm {
   LRESULT WndProc(UINT message, WPARAM wParam, LPARAM lParam) override;
 
  private:
+  // While the menu is changing, announcements from elsewhere wait: they are handled once the
+  // change is done (posted as WM_PRINTERSCHANGED), never in the middle of it.
+  class TMenuChange {
+   public:
+    explicit TMenuChange(TMainForm& form) : form_(form) { ++form_.menuChanging_; }
+    ~TMenuChange();
+    TMenuChange(const TMenuChange&) = delete;
+    TMenuChange& operator=(const TMenuChange&) = delete;
+
+   private:
+    TMainForm& form_;
+  };
+
   void Describe();
   TMenuItem* AddItem(TMenuItem& parent, const char* caption, TNotifyEvent onClick);
+  void FollowPrinterChange();
   void BroadcastProfileChange();
   TIcon programIcon_;
+  // The printers that the menu's entries stand for, by Tag: the menu's catalogue of its build.
+  std::vector<TPrinterDevice> menuPrinters_;
+  int menuChanging_ = 0;
+  bool changePending_ = false;
 };
 
 // Keeps the user interface alive for the given number of seconds.

@@ -21,7 +21,20 @@ bool LessIgnoringCase(const std::string& a, const std::string& b) {
 // The broadcast waits for every top-level window, but never for ever on one that hangs.
 constexpr UINT kBroadcastTimeoutMs = 2000;
 
+// The first checked printer entry's position, or -1.
+int CheckedEntry(TMenuItem& items) {
+  for (int i = FixedCount + 1; i < items.Count(); ++i)
+    if (items.Items(i)->Checked()) return i;
+  return -1;
+}
+
 }  // namespace
+
+TMainForm::TMenuChange::~TMenuChange() {
+  if (--form_.menuChanging_ > 0 || !form_.changePending_) return;
+  form_.changePending_ = false;
+  PostMessageA(form_.Handle(), WM_PRINTERSCHANGED, 0, 0);
+}
 
 std::string TMainForm::PrinterCaption(const std::string& displayName) const {
   std::string caption = displayName.substr(0, kMaxCaption);
@@ -33,21 +46,23 @@ std::string TMainForm::PrinterCaption(const std::string& displayName) const {
 }
 
 void TMainForm::BuildPrinterMenu() {
+  TMenuChange change(*this);
   TFlagGuard rebuilding(MenuRebuilding);
   DefaultKnown = false;
   TrayForm->SetToolTip(kNoDefaultPrinterTip);
   TPrinter printer;
   const std::vector<TPrinterEntry>& entries = printer.Entries();
   PMenu->Items().DeleteFrom(FixedCount);
+  menuPrinters_.clear();
+  if (entries.empty()) return;
 
-  std::int32_t defaultIndex;
+  // Printers without a default are offered all the same, none checked: the user picks one.
+  std::int32_t defaultIndex = -1;
   try {
     defaultIndex = printer.CurrentIndex();
+    DefaultKnown = true;
   } catch (const EPrinter&) {
-    TrayForm->SetToolTip(kNoDefaultPrinterTip);
-    return;
   }
-  DefaultKnown = true;
 
   auto* separator = new TMenuItem(this);
   separator->SetCaption("-");
@@ -55,8 +70,11 @@ void TMainForm::BuildPrinterMenu() {
 
   std::vector<std::pair<std::string, TPrintersList>> sorted;
   sorted.reserve(entries.size());
-  for (std::size_t i = 0; i < entries.size(); ++i)
+  menuPrinters_.reserve(entries.size());
+  for (std::size_t i = 0; i < entries.size(); ++i) {
     sorted.push_back({entries[i].Name, TPrintersList{static_cast<std::int32_t>(i)}});
+    menuPrinters_.push_back(entries[i].Device);
+  }
   std::sort(sorted.begin(), sorted.end(),
             [](const auto& a, const auto& b) { return LessIgnoringCase(a.first, b.first); });
 
@@ -72,39 +90,47 @@ void TMainForm::BuildPrinterMenu() {
 }
 
 void TMainForm::ApplyDefaultPrinter(int position) {
+  TMenuChange change(*this);
   TMenuItem& items = PMenu->Items();
   if (items.Count() <= FixedCount) return;
 
-  int target = position;
-  int checked = -1;
-  for (int i = FixedCount + 1; i < items.Count(); ++i) {
-    if (items.Items(i)->Checked()) {
-      checked = i;
-      break;
-    }
-  }
-  if (position == -1) target = checked;
+  const int checked = CheckedEntry(items);
+  const int target = position == -1 ? checked : position;
   if (target <= FixedCount || target >= items.Count()) return;  // nothing to apply
-  if (checked >= 0) items.Items(checked)->SetChecked(false);
   TMenuItem* entry = items.Items(target);
+  const TPrinterDevice shown = menuPrinters_.at(static_cast<std::size_t>(entry->Tag()));
+  if (checked >= 0) items.Items(checked)->SetChecked(false);
 
+  // The printer the entry shows, as it is installed now: positions may have moved since the
+  // menu was built, and the old default may be gone.
   TPrinter printer;
-  printer.SetCurrentIndex(entry->Tag());
-  std::string device, driver, port;
-  HGLOBAL block = nullptr;
-  printer.ReadCurrent(device, driver, port, block);
+  const std::int32_t index = printer.IndexOf(shown.DeviceName, shown.PortName);
+  if (index < 0) {
+    // It went without a word to us: show the printers as they are now.
+    BuildPrinterMenu();
+    const int nowChecked = CheckedEntry(items);
+    if (nowChecked >= 0) TrayForm->SetToolTip(items.Items(nowChecked)->Caption());
+    if (position != -1) {
+      MessageBeepFunction(0);
+      Application->MessageBox(kFailureToSetDefault, Application->Title(), MB_OK);
+    }
+    return;
+  }
+  const TPrinterDevice now = printer.Entries()[static_cast<std::size_t>(index)].Device;
 
   // Composed and written whole, however long the names are.
-  const std::string value = device + "," + driver + "," + port;
-  if (Spooler().WriteProfile("Windows", "Device", value)) {
-    TrayForm->SetToolTip(entry->Caption());
-    entry->SetChecked(true);
-    BroadcastProfileChange();
-    KeepCupsDefault(device, port);
-  } else {
+  const std::string value = now.DeviceName + "," + now.DriverName + "," + now.PortName;
+  if (!Spooler().WriteProfile("Windows", "Device", value)) {
     TrayForm->SetToolTip(kNoDefaultPrinterTip);
     Application->MessageBox(kFailureToSetDefault, Application->Title(), MB_OK);
+    return;
   }
+  entry->SetChecked(true);
+  const std::string caption = entry->Caption();
+  // Each call below may dispatch messages; none of them uses the menu.
+  TrayForm->SetToolTip(caption);
+  BroadcastProfileChange();
+  KeepCupsDefault(now.DeviceName, now.PortName);
 }
 
 void TMainForm::BroadcastProfileChange() {
@@ -117,6 +143,15 @@ void TMainForm::BroadcastProfileChange() {
 
 void TMainForm::HandleWinIniChange() {
   if (OwnBroadcast) return;
+  FollowPrinterChange();
+}
+
+void TMainForm::FollowPrinterChange() {
+  if (menuChanging_ > 0) {
+    changePending_ = true;
+    return;
+  }
+  TMenuChange change(*this);
   BuildPrinterMenu();
   ApplyDefaultPrinter(-1);
 }

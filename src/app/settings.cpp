@@ -19,8 +19,9 @@ void TMainForm::LoadSettings() {
   // A settings key that cannot be read leaves the options as they are; nothing is reported.
   try {
     Reg->Key = SettingsKey();
-    // A missing start-up shortcut means a fresh start: the options go back to their defaults.
-    if (FirstRun && Reg->KeyExists("")) DeleteSettingsKey();
+    // A shortcut deleted by hand means a fresh start: the options go back to their defaults. One
+    // that cannot be made here was never there to delete, and the options the user set stay.
+    if (FirstRun && Reg->KeyExists("") && CreateStartupShortcut()) DeleteSettingsKey();
     Reg->Key = SettingsKey();
     const std::string portInfoName = OptionName(mShowPortInfo->Caption());
     const std::string splashName = OptionName(mShowSplashScreen->Caption());

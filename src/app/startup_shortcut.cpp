@@ -3,32 +3,33 @@
 #include <windows.h>
 #include <shlobj.h>
 
-#include <vector>
+#include <cctype>
 
 #include "app/main_window.h"
 #include "components/shell_link/ShellLink.h"
 #include "framework/Com.h"
+#include "framework/Lifecycle.h"
 
 namespace zv {
 
 std::string ShortcutPath;
 TShellChangeNotify ShellChangeNotify = &SHChangeNotify;
+TShellFolderPath ShellFolderPath = &SHGetFolderPathA;
 
 namespace {
 bool FileExists(const std::string& path) {
   const DWORD attributes = GetFileAttributesA(path.c_str());
   return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
 }
-}  // namespace
 
-std::string ModuleFileName() {
-  std::vector<char> buffer(MAX_PATH);
-  for (;;) {
-    const DWORD length = GetModuleFileNameA(nullptr, buffer.data(), static_cast<DWORD>(buffer.size()));
-    if (length < buffer.size() || buffer.size() >= 32768) return std::string(buffer.data(), length);
-    buffer.resize(buffer.size() * 2);
-  }
+// A drive path (C:\...) or a network path (\\server\share...), nothing relative.
+bool AbsoluteFolder(const std::string& folder) {
+  const bool drive = folder.size() >= 3 && std::isalpha(static_cast<unsigned char>(folder[0])) && folder[1] == ':' &&
+                     folder[2] == '\\';
+  const bool network = folder.size() >= 3 && folder[0] == '\\' && folder[1] == '\\' && folder[2] != '\\';
+  return drive || network;
 }
+}  // namespace
 
 void TMainForm::ComputeShortcutPath() {
   ShortcutPath.clear();
@@ -37,23 +38,30 @@ void TMainForm::ComputeShortcutPath() {
     Reg->Key = kShellFoldersKey;
     TVariant value;
     Reg->ReadValue("StartUp", value);
-    folder = VarToStr(value);
+    if (value.Kind() == varString) folder = value.AsText();
   } catch (const std::exception&) {
-    folder.clear();
   }
-  if (folder.empty() || folder.back() != '\\') folder += '\\';
+  // Never a relative path: that would put the shortcut wherever the current drive's root is.
+  if (!AbsoluteFolder(folder)) {
+    char shell[MAX_PATH] = "";
+    folder = SUCCEEDED(ShellFolderPath(nullptr, CSIDL_STARTUP, nullptr, SHGFP_TYPE_CURRENT, shell)) ? shell : "";
+  }
+  if (!AbsoluteFolder(folder)) return;
+  if (folder.back() != '\\') folder += '\\';
   // Kept whole: a path cut short would name a file without the .LNK extension.
   ShortcutPath = folder + kDescription + ".LNK";
 }
 
-bool TMainForm::ShortcutExists() const { return FileExists(ShortcutPath); }
+bool TMainForm::ShortcutExists() const { return !ShortcutPath.empty() && FileExists(ShortcutPath); }
 
-void TMainForm::CreateStartupShortcut() {
+bool TMainForm::CreateStartupShortcut() {
+  if (ShortcutPath.empty()) return false;
   TComInit com;
-  CreateLink(ModuleFileName(), ShortcutPath, "");
+  return SUCCEEDED(CreateLink(ModuleFileName(), ShortcutPath, "")) && ShortcutExists();
 }
 
 void TMainForm::RemoveStartupShortcut() {
+  if (ShortcutPath.empty()) return;
   if (FileExists(ShortcutPath)) DeleteFileA(ShortcutPath.c_str());
   ShellChangeNotify(SHCNE_DELETE, SHCNF_PATHA, ShortcutPath.c_str(), ShortcutPath.c_str());
 }

@@ -72,15 +72,20 @@ void TAboutForm::FormCreate() {
     AuthorName->SetLeft(Author->Left() + Author->Width() + 3);
   CloseButton->SetEnabled(aboutMode_ != 0);
   CloseButton->SetVisible(aboutMode_ != 0);
+  SetActiveControl(CloseButton->Handle());
 }
 
 bool TAboutForm::KeyPreview(MSG& message) {
-  if (message.message == WM_KEYDOWN && message.wParam == VK_ESCAPE && CloseButton->Cancel && CloseButton->Enabled() &&
-      CloseButton->Visible()) {
-    CloseButton->Click();
-    return true;
-  }
-  return false;
+  if (!CloseButton->Enabled() || !CloseButton->Visible()) return false;
+  // The Close button has the focus: Enter and Space press it, Alt+C is its mnemonic, and Escape
+  // presses it as the cancel button.
+  const bool key = message.message == WM_KEYDOWN &&
+                   (message.wParam == VK_RETURN || message.wParam == VK_SPACE ||
+                    (message.wParam == VK_ESCAPE && CloseButton->Cancel));
+  const bool mnemonic = message.message == WM_SYSKEYDOWN && message.wParam == 'C';
+  if (!key && !mnemonic) return false;
+  CloseButton->Click();
+  return true;
 }
 
 }  // namespace zv

@@ -120,6 +120,11 @@ void TForm::Show() {
   if (centred_) ApplyCentring();
   ShowWindow(Handle(), SW_SHOWNORMAL);
   UpdateWindow(Handle());
+  FocusActiveControl();
+}
+
+void TForm::FocusActiveControl() {
+  if (activeControl_ && IsWindowVisible(activeControl_) && IsWindowEnabled(activeControl_)) SetFocus(activeControl_);
 }
 
 void TForm::Hide() { ShowWindow(Handle(), SW_HIDE); }
@@ -154,6 +159,7 @@ int TForm::ShowModal() {
   } restore{this, disabled, active};
   Show();
   SetForegroundWindow(Handle());
+  FocusActiveControl();
   while (modalResult_ == mrNone && Application && !Application->Terminated()) Application->HandleMessage();
   return modalResult_;
 }

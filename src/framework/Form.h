@@ -34,6 +34,8 @@ class TForm : public TComponent {
   void SetTopmost(bool topmost);
   // Centred on the screen whenever it is shown.
   void SetCentred(bool centred) { centred_ = centred; }
+  // The control that has the keyboard focus when the form is shown.
+  void SetActiveControl(HWND control) { activeControl_ = control; }
 
   int Left() const;
   int Top() const;
@@ -63,9 +65,11 @@ class TForm : public TComponent {
 
  private:
   void ApplyCentring();
+  void FocusActiveControl();
   HWND handle_ = nullptr;  // known from the first message, before window_ is assigned
   std::unique_ptr<TWindow> window_;
   bool centred_ = false;
+  HWND activeControl_ = nullptr;
   bool modal_ = false;
   int modalResult_ = mrNone;
 };

@@ -27,6 +27,16 @@ void RunExitProcs() noexcept {
   }
 }
 
+std::string ModuleFileName() {
+  std::vector<char> buffer(MAX_PATH);
+  for (;;) {
+    const DWORD length = GetModuleFileNameA(nullptr, buffer.data(), static_cast<DWORD>(buffer.size()));
+    // A path that filled the buffer may have been cut: ask again with more room.
+    if (length < buffer.size() || buffer.size() >= 32768) return std::string(buffer.data(), length);
+    buffer.resize(buffer.size() * 2);
+  }
+}
+
 void Halt(int code) noexcept {
   RunExitProcs();
   ExitProcess(static_cast<UINT>(code));

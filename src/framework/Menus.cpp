@@ -46,7 +46,8 @@ int TMenuItem::MenuIndex() const {
 }
 
 void TMenuItem::Click() {
-  if (OnClick) OnClick(this);
+  // A handler may destroy its own item (a menu rebuild): it runs from a copy of the event.
+  if (const TNotifyEvent handler = OnClick) handler(this);
 }
 
 TPopupMenu::TPopupMenu(TComponent* owner) : TComponent(owner), items_(new TMenuItem(this)) {}

@@ -33,9 +33,11 @@ class BadInputTest : public testing::Test {
   std::string StartAndSwitch(TMainForm& form) {
     form.BuildPrinterMenu();
     form.ApplyDefaultPrinter(-1);
+    reapplied = spooler.Default();
     if (form.PMenu->Items().Count() > FixedCount + 1) form.PMenu->Items().Items(FixedCount + 1)->Click();
     return spooler.Default();
   }
+  std::string reapplied;
   TTestKey settings{"Software\\Zorvane"};
   TFakeSpooler spooler;
   TFakeNotifyIcon shell;
@@ -65,11 +67,12 @@ TEST_F(BadInputTest, DefaultPrinterProfileValues) {
     TMainForm form(Application);
     const std::string written = StartAndSwitch(form);
     EXPECT_EQ(form.DefaultKnown, c.known) << c.what;
-    EXPECT_EQ(form.PMenu->Items().Count() > FixedCount, c.known) << c.what;
     EXPECT_TRUE(messages.empty()) << c.what;
     if (!c.known) {
-      EXPECT_EQ(written, c.value) << c.what << ": nothing is written without a default";
+      EXPECT_EQ(reapplied, c.value) << c.what << ": nothing is re-applied without a default";
     }
+    // The first entry, chosen, is the default whatever the profile held before.
+    EXPECT_EQ(written, nonAscii + ",,") << c.what;
   }
   spooler.profile.clear();  // missing altogether
   TMainForm form(Application);
@@ -111,33 +114,6 @@ TEST_F(BadInputTest, ADriverWhoseSettingsCannotBeReadStillSwitches) {
   spooler.failDocumentProperties = true;
   TMainForm form(Application);
   EXPECT_EQ(StartAndSwitch(form), "P,,");
-  EXPECT_TRUE(messages.empty());
-}
-
-TEST_F(BadInputTest, StartUpFolderValues) {
-  const auto saved = TTestKey::GetRaw(kShellFoldersKey, "StartUp");
-  char temp[MAX_PATH];
-  GetTempPathA(MAX_PATH, temp);
-  const std::string file = std::string(temp) + "zorvane-not-a-folder";
-  CloseHandle(CreateFileA(file.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
-  const std::string values[] = {"C:\\no\\such\\folder", file, ""};
-  for (const std::string& value : values) {
-    TTestKey::SetRaw(kShellFoldersKey, "StartUp", REG_SZ, value.c_str(), static_cast<DWORD>(value.size() + 1));
-    TMainForm form(Application);
-    form.ComputeShortcutPath();
-    if (value.empty()) {
-      DeleteFileA(ShortcutPath.c_str());  // the root of the drive: not ours to fill
-    }
-    form.CreateStartupShortcut();
-    EXPECT_EQ(form.ShortcutExists(),
-              value.empty() && GetFileAttributesA(ShortcutPath.c_str()) != INVALID_FILE_ATTRIBUTES)
-        << value;
-    if (value.empty()) {
-      DeleteFileA(ShortcutPath.c_str());
-    }
-  }
-  DeleteFileA(file.c_str());
-  TTestKey::SetRaw(kShellFoldersKey, "StartUp", saved.type, saved.data.data(), static_cast<DWORD>(saved.data.size()));
   EXPECT_TRUE(messages.empty());
 }
 

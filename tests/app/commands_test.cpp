@@ -9,6 +9,7 @@
 #include "FakeSpooler.h"
 #include "RegistryFixture.h"
 #include "app/main_window.h"
+#include "app/printers/Printer.h"
 #include "framework/Application.h"
 
 namespace zv::test {
@@ -31,7 +32,7 @@ class CommandsTest : public testing::Test {
     beeps = dialogs = 0;
     MessageBeepFunction = &CountBeep;
     FirstRun = false;
-    // The shared catalogue keeps the list of its first use in this process: P and Q.
+    SharedPrinter().Discard();
     spooler.printers = {{"P", ""}, {"Q on LPT1:", ""}};
     spooler.SetDefault("P,,");
     Application->OnMessageBox = [this](const std::string& text, const std::string& caption, UINT flags) {
@@ -49,6 +50,7 @@ class CommandsTest : public testing::Test {
     shell.calls.clear();
   }
   void TearDown() override {
+    SharedPrinter().Discard();
     Application->OnMessageBox = nullptr;
     Application->SetMainForm(nullptr);
     MessageBeepFunction = &MessageBeep;

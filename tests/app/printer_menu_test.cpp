@@ -2,6 +2,7 @@
 
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "FakeNotifyIcon.h"
@@ -12,6 +13,12 @@
 
 namespace zv::test {
 namespace {
+
+int beeps = 0;
+BOOL WINAPI CountBeep(UINT) {
+  ++beeps;
+  return TRUE;
+}
 
 // Another top-level window on the desktop: counts the profile-change broadcasts it receives.
 class TBroadcastListener {
@@ -30,116 +37,118 @@ class TBroadcastListener {
 class PrinterMenuTest : public testing::Test {
  protected:
   void SetUp() override {
+    beeps = 0;
+    MessageBeepFunction = &CountBeep;
     Application->OnMessageBox = [this](const std::string& text, const std::string& caption, UINT flags) {
       messages.push_back(caption + ": " + text + " " + std::to_string(flags));
       return IDOK;
     };
   }
-  void TearDown() override { Application->OnMessageBox = nullptr; }
+  void TearDown() override {
+    Application->OnMessageBox = nullptr;
+    MessageBeepFunction = &MessageBeep;
+  }
 
-  TMainForm& Form() {
-    if (!form) form = std::make_unique<TMainForm>(Application);
-    return *form;
-  }
-  std::vector<std::string> Captions() {
-    std::vector<std::string> captions;
-    TMenuItem& items = Form().PMenu->Items();
-    for (int i = FixedCount + 1; i < items.Count(); ++i) captions.push_back(items.Items(i)->Caption());
-    return captions;
-  }
-  std::vector<int> Tags() {
-    std::vector<int> tags;
-    TMenuItem& items = Form().PMenu->Items();
-    for (int i = FixedCount + 1; i < items.Count(); ++i) tags.push_back(items.Items(i)->Tag());
-    return tags;
-  }
-  std::string Checked() {
-    std::string checked;
-    TMenuItem& items = Form().PMenu->Items();
+  // The printer entries as the user sees them: caption, and "*" on the checked one.
+  std::string Menu() {
+    std::string menu;
+    TMenuItem& items = form.PMenu->Items();
     for (int i = FixedCount + 1; i < items.Count(); ++i)
-      if (items.Items(i)->Checked()) checked += items.Items(i)->Caption() + ";";
-    return checked;
+      menu += items.Items(i)->Caption() + (items.Items(i)->Checked() ? "*" : "") + ";";
+    return menu;
+  }
+  TMenuItem* Entry(const std::string& caption) {
+    TMenuItem& items = form.PMenu->Items();
+    for (int i = FixedCount + 1; i < items.Count(); ++i)
+      if (items.Items(i)->Caption() == caption) return items.Items(i);
+    return nullptr;
   }
   void Rebuild() {
-    Form().BuildPrinterMenu();
-    Form().ApplyDefaultPrinter(-1);
+    form.BuildPrinterMenu();
+    form.ApplyDefaultPrinter(-1);
   }
+  void Announce() { SendMessageA(form.Handle(), WM_WININICHANGE, 0, reinterpret_cast<LPARAM>("windows")); }
 
   TFakeSpooler spooler;
   TFakeNotifyIcon shell;
   std::vector<std::string> messages;
-  std::unique_ptr<TMainForm> form;
+  TMainForm form{Application};
 };
 
-TEST_F(PrinterMenuTest, TheDescriptionHasTheFixedItemsInOrder) {
-  TMenuItem& items = Form().PMenu->Items();
-  ASSERT_EQ(items.Count(), FixedCount);
-  std::vector<std::string> captions;
-  for (int i = 0; i < items.Count(); ++i) captions.push_back(items.Items(i)->Caption());
-  EXPECT_EQ(captions, (std::vector<std::string>{"&Exit", "&UnInstall...", "&About...", "-", "A&dd Printer...",
-                                                "&Options", "&Printer Settings..."}));
-  EXPECT_EQ(Form().mOptions->Items(0)->Caption(), "&Show Port Information");
-  EXPECT_EQ(Form().mOptions->Items(1)->Caption(), "S&how Splash Screen");
-  EXPECT_FALSE(Form().PMenu->AutoPopup());
-  EXPECT_EQ(Form().TrayForm->ToolTip(), "?");
-  EXPECT_FALSE(Form().TrayForm->Active());
-}
-
-TEST_F(PrinterMenuTest, EntriesAreSortedIgnoringCaseWithTheirCatalogueIndexAsTag) {
+TEST_F(PrinterMenuTest, EntriesAreSortedIgnoringCaseCutAtTheirPortAndCarryTheirCatalogueIndex) {
   spooler.platformId = 1;
-  spooler.printers = {{"beta", "LPT1:"}, {"Alpha", "LPT2:"}};
+  spooler.printers = {{"beta", "LPT1:"}, {"Alpha", "LPT2:"}, {"Canon on 2nd floor", "LPT3:"}, {std::string(100, 'x'), "X:"}};
   spooler.SetDefault("beta,winspool,LPT1:");
   Rebuild();
-  EXPECT_EQ(Captions(), (std::vector<std::string>{"Alpha", "beta"}));
-  EXPECT_EQ(Tags(), (std::vector<int>{1, 0}));
-  EXPECT_EQ(Checked(), "beta;");
-  EXPECT_EQ(Form().TrayForm->ToolTip(), "beta");
-  EXPECT_TRUE(Form().DefaultKnown);
+  EXPECT_EQ(Menu(), "Alpha;beta*;Canon;" + std::string(80, 'x') + ";");
+  EXPECT_EQ(Entry("Alpha")->Tag(), 1);
+  EXPECT_EQ(Entry("beta")->Tag(), 0);
+  EXPECT_EQ(form.TrayForm->ToolTip(), "beta");
 
-  Form().ShowPortInfo = true;
+  form.ShowPortInfo = true;
   Rebuild();
-  EXPECT_EQ(Captions(), (std::vector<std::string>{"Alpha on LPT2:", "beta on LPT1:"}));
-  EXPECT_EQ(Checked(), "beta on LPT1:;");
+  EXPECT_EQ(Menu(), "Alpha on LPT2:;beta on LPT1:*;Canon on 2nd floor on LPT3:;" + std::string(80, 'x') + ";");
 }
 
-TEST_F(PrinterMenuTest, CaptionsAreCutAt80CharactersAndBeforeTheFirstOn) {
-  const std::string hundred(100, 'x');
-  EXPECT_EQ(Form().PrinterCaption(hundred), hundred.substr(0, 80));
-  EXPECT_EQ(Form().PrinterCaption("Canon on 2nd floor on LPT1:"), "Canon");
-  EXPECT_EQ(Form().PrinterCaption(" on LPT1:"), "");
-  EXPECT_EQ(Form().PrinterCaption("Laser & Co"), "Laser & Co");
-  EXPECT_EQ(Form().PrinterCaption("Moonlight"), "Moonlight");
-  Form().ShowPortInfo = true;
-  EXPECT_EQ(Form().PrinterCaption("Canon on 2nd floor on LPT1:"), "Canon on 2nd floor on LPT1:");
-  EXPECT_EQ(Form().PrinterCaption(std::string(79, 'y') + " on LPT1:"), std::string(79, 'y') + " ");
-}
-
-TEST_F(PrinterMenuTest, ChoosingAnEntryWritesItMovesTheCheckAndIgnoresOurOwnBroadcast) {
+TEST_F(PrinterMenuTest, ChoosingAnEntryWritesItWholeMovesTheCheckAndIgnoresOurOwnBroadcast) {
   TBroadcastListener other;
-  spooler.printers = {{"P", ""}, {"Q", ""}};
-  spooler.SetDefault("Q,winspool,Ne00:");
+  const std::string longName(300, 'L');
+  spooler.printers = {{"P", ""}, {longName, ""}};
+  spooler.SetDefault("P,winspool,Ne00:");
   Rebuild();
-  EXPECT_EQ(spooler.Default(), "Q,,");  // re-applied, as at every start
+  EXPECT_EQ(spooler.Default(), "P,,");  // re-applied, as at every start
   const int enumerations = spooler.enumerations;
   other.received = 0;
 
-  Form().PMenu->Items().Items(FixedCount + 1)->Click();  // "P"
-  EXPECT_EQ(spooler.Default(), "P,,");
-  EXPECT_EQ(Checked(), "P;");
-  EXPECT_EQ(Form().TrayForm->ToolTip(), "P");
+  Entry(longName.substr(0, 80))->Click();
+  EXPECT_EQ(spooler.Default(), longName + ",,");
+  EXPECT_EQ(Menu(), longName.substr(0, 80) + "*;P;");
+  EXPECT_EQ(form.TrayForm->ToolTip(), longName.substr(0, 62));
   EXPECT_EQ(other.received, 1);
   EXPECT_EQ(spooler.enumerations, enumerations + 1);  // the switch's own catalogue; no rebuild
-  EXPECT_FALSE(Form().OwnBroadcast);
   EXPECT_TRUE(messages.empty());
 }
 
-TEST_F(PrinterMenuTest, LongNamesAreWrittenWhole) {
-  const std::string name(300, 'L');
-  spooler.printers = {{name, ""}};
-  spooler.SetDefault(name + ",,");
+TEST_F(PrinterMenuTest, AClickSetsThePrinterItShowsAfterPrintersChangedBehindOurBack) {
+  spooler.printers = {{"P", ""}, {"Q", ""}, {"R", ""}};
+  spooler.SetDefault("Q,,");
   Rebuild();
-  EXPECT_EQ(spooler.Default(), name + ",,");
-  EXPECT_EQ(Form().TrayForm->ToolTip(), name.substr(0, 62));
+  // No announcement reaches us: P and the default Q are removed, A is added in front.
+  spooler.printers = {{"A", ""}, {"R", ""}};
+  spooler.SetDefault("Q,,");
+  Entry("R")->Click();
+  EXPECT_EQ(spooler.Default(), "R,,");
+  EXPECT_EQ(Menu(), "P;Q;R*;");
+  EXPECT_TRUE(messages.empty());
+
+  // A printer that is gone: nothing is written, the user hears and sees it, the menu is current.
+  const int writes = spooler.writes;
+  Entry("P")->Click();
+  EXPECT_EQ(spooler.writes, writes);
+  EXPECT_EQ(beeps, 1);
+  EXPECT_EQ(messages, (std::vector<std::string>{"Zorvane: Failure to set Default Printer! 0"}));
+  EXPECT_EQ(Menu(), "A;R*;");
+  EXPECT_EQ(form.TrayForm->ToolTip(), "R");
+}
+
+TEST_F(PrinterMenuTest, PrintersWithoutADefaultAreOfferedUncheckedAndCanBeChosen) {
+  spooler.printers = {{"P", ""}, {"Q", ""}};
+  spooler.SetDefault("Gone,,");
+  Rebuild();
+  EXPECT_EQ(Menu(), "P;Q;");
+  EXPECT_EQ(form.TrayForm->ToolTip(), "There is no Default Printer");
+  EXPECT_FALSE(form.DefaultKnown);
+  EXPECT_EQ(spooler.Default(), "Gone,,");  // nothing re-applied
+  Entry("Q")->Click();
+  EXPECT_EQ(spooler.Default(), "Q,,");
+  EXPECT_EQ(Menu(), "P;Q*;");
+  EXPECT_EQ(form.TrayForm->ToolTip(), "Q");
+
+  spooler.printers.clear();
+  Rebuild();
+  EXPECT_EQ(form.PMenu->Items().Count(), FixedCount);
+  EXPECT_EQ(form.TrayForm->ToolTip(), "There is no Default Printer");
+  EXPECT_TRUE(messages.empty());
 }
 
 TEST_F(PrinterMenuTest, AFailedProfileWriteSaysSoAndLeavesNothingCheckedAndNothingBroadcast) {
@@ -149,39 +158,49 @@ TEST_F(PrinterMenuTest, AFailedProfileWriteSaysSoAndLeavesNothingCheckedAndNothi
   Rebuild();
   other.received = 0;
   spooler.failWrite = true;
-  Form().PMenu->Items().Items(FixedCount + 1)->Click();
-  EXPECT_EQ(Checked(), "");
-  EXPECT_EQ(Form().TrayForm->ToolTip(), "There is no Default Printer");
+  Entry("P")->Click();
+  EXPECT_EQ(Menu(), "P;Q;");
+  EXPECT_EQ(form.TrayForm->ToolTip(), "There is no Default Printer");
   EXPECT_EQ(messages, (std::vector<std::string>{"Zorvane: Failure to set Default Printer! 0"}));
   EXPECT_EQ(other.received, 0);
 }
 
-TEST_F(PrinterMenuTest, AChangeElsewhereRebuildsOnceMovesTheCheckAndWritesItBackOnce) {
+TEST_F(PrinterMenuTest, AChangeElsewhereRebuildsMovesTheCheckAndWritesItBackOnce) {
   spooler.printers = {{"P", ""}, {"Q", ""}};
   spooler.SetDefault("Q,,");
   Rebuild();
   const int writes = spooler.writes;
   spooler.SetDefault("P,other,stuff");
   spooler.printers.push_back({"R", ""});
-  SendMessageA(Form().Handle(), WM_WININICHANGE, 0, reinterpret_cast<LPARAM>("windows"));
-  EXPECT_EQ(Captions(), (std::vector<std::string>{"P", "Q", "R"}));
-  EXPECT_EQ(Checked(), "P;");
+  Announce();
+  EXPECT_EQ(Menu(), "P*;Q;R;");
   EXPECT_EQ(spooler.writes, writes + 1);
   EXPECT_EQ(spooler.Default(), "P,,");
 }
 
-TEST_F(PrinterMenuTest, WithoutPrintersOrADefaultOnlyTheFixedItemsRemain) {
-  spooler.printers = {{"P", ""}};
-  spooler.SetDefault("P,,");
+// The tool tip's call to the shell lets messages sent to us through; an announcement arriving
+// then must wait until the switch is done, and the clicked entry must live through it.
+TEST_F(PrinterMenuTest, AnAnnouncementDuringTheSwitchIsHandledAfterItNeverInside) {
+  spooler.printers = {{"P", ""}, {"Q", ""}};
+  spooler.SetDefault("Q,,");
   Rebuild();
-  EXPECT_EQ(Form().PMenu->Items().Count(), FixedCount + 2);
-  spooler.printers.clear();
-  Rebuild();
-  EXPECT_EQ(Form().PMenu->Items().Count(), FixedCount);
-  EXPECT_EQ(Form().TrayForm->ToolTip(), "There is no Default Printer");
-  EXPECT_FALSE(Form().DefaultKnown);
-  EXPECT_FALSE(Form().MenuRebuilding);
-  EXPECT_TRUE(messages.empty());
+  form.TrayForm->SetActive(true);
+  std::string menuDuring;
+  bool announced = false;
+  shell.During = [&](DWORD message) {
+    if (message != NIM_MODIFY || std::exchange(announced, true)) return;
+    spooler.printers.push_back({"R", ""});
+    Announce();
+    menuDuring = Menu();
+  };
+  Entry("P")->Click();
+  shell.During = nullptr;
+  EXPECT_EQ(menuDuring, "P*;Q;");
+  EXPECT_EQ(spooler.Default(), "P,,");
+  EXPECT_EQ(Menu(), "P*;Q;");
+  Pump();  // the announcement, handled now
+  EXPECT_EQ(Menu(), "P*;Q;R;");
+  EXPECT_EQ(form.TrayForm->ToolTip(), "P");
 }
 
 TEST_F(PrinterMenuTest, ClicksDuringARebuildAreIgnored) {
@@ -189,11 +208,12 @@ TEST_F(PrinterMenuTest, ClicksDuringARebuildAreIgnored) {
   spooler.SetDefault("Q,,");
   Rebuild();
   const int writes = spooler.writes;
-  Form().MenuRebuilding = true;
-  Form().PMenu->Items().Items(FixedCount + 1)->Click();
-  Form().mShowPortInfo->Click();
+  form.MenuRebuilding = true;
+  Entry("P")->Click();
+  form.mShowPortInfo->Click();
+  form.MenuRebuilding = false;
   EXPECT_EQ(spooler.writes, writes);
-  EXPECT_FALSE(Form().ShowPortInfo);
+  EXPECT_FALSE(form.ShowPortInfo);
 }
 
 }  // namespace

@@ -16,8 +16,14 @@ const DWORD kTrue = 0xFFFFFFFF, kFalse = 0;
 
 class SettingsTest : public testing::Test {
  protected:
-  void SetUp() override { FirstRun = false; }
-  void TearDown() override { FirstRun = true; }
+  void SetUp() override {
+    FirstRun = false;
+    ShortcutPath.clear();
+  }
+  void TearDown() override {
+    FirstRun = true;
+    ShortcutPath.clear();
+  }
   // A freshly started program: new options at their defaults, then the settings loaded.
   std::unique_ptr<TMainForm> Start() {
     auto form = std::make_unique<TMainForm>(Application);
@@ -78,14 +84,36 @@ TEST_F(SettingsTest, AMissingOptionKeepsItsDefaultAndIsNotWrittenBack) {
   EXPECT_EQ(Text("Version"), "1.0b");  // a missing version is written
 }
 
-TEST_F(SettingsTest, AFirstRunWithAnExistingKeyResetsTheOptions) {
-  TTestKey::SetRaw(kKey, "Show Port Information", REG_DWORD, &kTrue, 4);
-  TTestKey::SetRaw(kKey, "Stray", REG_SZ, "x", 2);
-  FirstRun = true;
-  auto form = Start();
-  EXPECT_FALSE(form->ShowPortInfo);
-  EXPECT_EQ(Dword("Show Port Information"), kFalse);
-  EXPECT_FALSE(TTestKey::GetRaw(kKey, "Stray").found);
+// A missing shortcut resets the options only where the start can make one: a shortcut that
+// cannot be written was never there for the user to delete.
+TEST_F(SettingsTest, AMissingShortcutResetsTheOptionsOnlyWhereOneCanBeMade) {
+  char temp[MAX_PATH];
+  GetTempPathA(MAX_PATH, temp);
+  const std::string folder = std::string(temp) + "zorvane-settings-test";
+  CreateDirectoryA(folder.c_str(), nullptr);
+  const struct {
+    const char* what;
+    std::string path;
+    bool reset;
+  } cases[] = {
+      {"a folder the shortcut can be made in", folder + "\\Sets Windows 95 Default Printer.LNK", true},
+      {"a folder that does not exist", folder + "\\missing\\Sets Windows 95 Default Printer.LNK", false},
+      {"no folder at all", "", false},
+  };
+  for (const auto& c : cases) {
+    key.Remove();
+    TTestKey::SetRaw(kKey, "Show Port Information", REG_DWORD, &kTrue, 4);
+    TTestKey::SetRaw(kKey, "Stray", REG_SZ, "x", 2);
+    ShortcutPath = c.path;
+    DeleteFileA(c.path.c_str());
+    FirstRun = true;
+    auto form = Start();
+    EXPECT_EQ(form->ShowPortInfo, !c.reset) << c.what;
+    EXPECT_EQ(Dword("Show Port Information"), c.reset ? kFalse : kTrue) << c.what;
+    EXPECT_EQ(TTestKey::GetRaw(kKey, "Stray").found, !c.reset) << c.what;
+    DeleteFileA(c.path.c_str());
+  }
+  RemoveDirectoryA(folder.c_str());
 }
 
 TEST_F(SettingsTest, SavedOptionsComeBackAtTheNextStart) {

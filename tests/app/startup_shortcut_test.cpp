@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 #include <shlobj.h>
 
-#include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -10,10 +10,11 @@
 #include "RegistryFixture.h"
 #include "app/main_window.h"
 #include "framework/Application.h"
-#include "framework/Window.h"
 
 namespace zv::test {
 namespace {
+
+constexpr char kLink[] = "\\Sets Windows 95 Default Printer.LNK";
 
 std::vector<std::string> notices;
 void WINAPI RecordNotice(LONG event, UINT flags, LPCVOID item1, LPCVOID item2) {
@@ -21,67 +22,134 @@ void WINAPI RecordNotice(LONG event, UINT flags, LPCVOID item1, LPCVOID item2) {
                     (item1 == item2 ? " (both)" : ""));
 }
 
-// Keeps the prefix's own StartUp value and puts it back afterwards.
+// What the shell answers for its StartUp folder; empty: it has none.
+std::string shellStartup;
+HRESULT WINAPI StandInFolderPath(HWND, int folder, HANDLE, DWORD, LPSTR path) {
+  if (folder != CSIDL_STARTUP || shellStartup.empty()) return E_FAIL;
+  lstrcpynA(path, shellStartup.c_str(), MAX_PATH);
+  return S_OK;
+}
+
+std::string TempFolder(const char* name) {
+  char temp[MAX_PATH];
+  GetTempPathA(MAX_PATH, temp);
+  const std::string folder = std::string(temp) + name;
+  CreateDirectoryA(folder.c_str(), nullptr);
+  return folder;
+}
+
+bool Exists(const std::string& path) { return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
+
+// The prefix's own StartUp value is put back afterwards; the shell's folder is the test's.
 class StartupShortcutTest : public testing::Test {
  protected:
-  void SetUp() override { saved = TTestKey::GetRaw(kShellFoldersKey, "StartUp"); }
+  void SetUp() override {
+    saved = TTestKey::GetRaw(kShellFoldersKey, "StartUp");
+    shellStartup = "C:\\Shell";
+    ShellFolderPath = &StandInFolderPath;
+    notices.clear();
+    ShellChangeNotify = &RecordNotice;
+  }
   void TearDown() override {
+    ShellFolderPath = &SHGetFolderPathA;
+    ShellChangeNotify = &SHChangeNotify;
+    SetStartUp(std::nullopt);
     if (saved.found)
       TTestKey::SetRaw(kShellFoldersKey, "StartUp", saved.type, saved.data.data(),
                        static_cast<DWORD>(saved.data.size()));
   }
-  void SetStartUp(const std::string& folder) {
-    TTestKey::SetRaw(kShellFoldersKey, "StartUp", REG_SZ, folder.c_str(), static_cast<DWORD>(folder.size() + 1));
+  struct TValue {
+    DWORD type;
+    std::string data;
+  };
+  void SetStartUp(const std::optional<TValue>& value) {
+    HKEY key;
+    RegCreateKeyExA(HKEY_CURRENT_USER, kShellFoldersKey, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr);
+    RegDeleteValueA(key, "StartUp");
+    if (value)
+      RegSetValueExA(key, "StartUp", 0, value->type, reinterpret_cast<const BYTE*>(value->data.data()),
+                     static_cast<DWORD>(value->data.size()));
+    RegCloseKey(key);
   }
-  std::string Computed() {
-    form.ComputeShortcutPath();
-    return ShortcutPath;
-  }
+  static TValue Text(const std::string& text) { return {REG_SZ, text + '\0'}; }
+
   TTestKey::TRaw saved;
   TFakeSpooler spooler;
   TFakeNotifyIcon shell;
   TMainForm form{Application};
 };
 
-TEST_F(StartupShortcutTest, ThePathHasExactlyOneBackslashBeforeTheFileNameAndIsNeverCut) {
-  const std::string own(saved.data.begin(), saved.data.end() - 1);
-  ASSERT_GT(own.size() + 36, 90u) << "the prefix's StartUp folder is long enough for the old cut";
-  EXPECT_EQ(Computed(), own + "\\Sets Windows 95 Default Printer.LNK");
-  SetStartUp("C:\\Start");
-  EXPECT_EQ(Computed(), "C:\\Start\\Sets Windows 95 Default Printer.LNK");
-  SetStartUp("C:\\Start\\");
-  EXPECT_EQ(Computed(), "C:\\Start\\Sets Windows 95 Default Printer.LNK");
-  HKEY key;
-  RegOpenKeyExA(HKEY_CURRENT_USER, kShellFoldersKey, 0, KEY_ALL_ACCESS, &key);
-  RegDeleteValueA(key, "StartUp");
-  RegCloseKey(key);
-  EXPECT_EQ(Computed(), "\\Sets Windows 95 Default Printer.LNK");
-  const DWORD number = 5;
-  TTestKey::SetRaw(kShellFoldersKey, "StartUp", REG_DWORD, &number, 4);
-  EXPECT_EQ(Computed(), "5\\Sets Windows 95 Default Printer.LNK");
+TEST_F(StartupShortcutTest, TheFolderIsTheStartUpValueOrTheShellsOwnAndNeverRelative) {
+  const std::string longFolder = "C:\\" + std::string(120, 'f');
+  struct TCase {
+    const char* what;
+    std::optional<TValue> value;
+    const char* shell;
+    std::string expected;
+  } cases[] = {
+      {"a folder", Text("C:\\Start"), "C:\\Shell", std::string("C:\\Start") + kLink},
+      {"a folder with its backslash", Text("C:\\Start\\"), "C:\\Shell", std::string("C:\\Start") + kLink},
+      {"a network folder", Text("\\\\server\\share"), "C:\\Shell", std::string("\\\\server\\share") + kLink},
+      {"a long folder, never cut", Text(longFolder), "C:\\Shell", longFolder + kLink},
+      {"no value", std::nullopt, "C:\\Shell", std::string("C:\\Shell") + kLink},
+      {"a number", TValue{REG_DWORD, std::string("\5\0\0\0", 4)}, "C:\\Shell", std::string("C:\\Shell") + kLink},
+      {"empty text", Text(""), "C:\\Shell", std::string("C:\\Shell") + kLink},
+      {"a relative folder", Text("Start"), "C:\\Shell", std::string("C:\\Shell") + kLink},
+      {"a folder without a drive", Text("\\Start"), "C:\\Shell", std::string("C:\\Shell") + kLink},
+      {"no value and no shell folder", std::nullopt, "", ""},
+      {"a relative folder and no shell folder", Text("5"), "", ""},
+  };
+  for (const TCase& c : cases) {
+    SetStartUp(c.value);
+    shellStartup = c.shell;
+    form.ComputeShortcutPath();
+    EXPECT_EQ(ShortcutPath, c.expected) << c.what;
+  }
+}
+
+TEST_F(StartupShortcutTest, WithoutAFolderNoShortcutIsMadeOrRemovedAnywhere) {
+  SetStartUp(std::nullopt);
+  shellStartup.clear();
+  form.ComputeShortcutPath();
+  EXPECT_FALSE(form.CreateStartupShortcut());
+  EXPECT_FALSE(form.ShortcutExists());
+  form.RemoveStartupShortcut();
+  EXPECT_TRUE(notices.empty());
+  EXPECT_FALSE(Exists(kLink));  // the root of the current drive
 }
 
 TEST_F(StartupShortcutTest, TheShortcutIsCreatedForThisProgramAndRemovedWithANoticeToTheShell) {
-  char temp[MAX_PATH];
-  GetTempPathA(MAX_PATH, temp);
-  const std::string folder = std::string(temp) + "zorvane-startup-test";
-  CreateDirectoryA(folder.c_str(), nullptr);
-  SetStartUp(folder);
+  SetStartUp(Text(TempFolder("zorvane-startup-test")));
   form.ComputeShortcutPath();
   DeleteFileA(ShortcutPath.c_str());
   EXPECT_FALSE(form.ShortcutExists());
-  form.CreateStartupShortcut();
+  EXPECT_TRUE(form.CreateStartupShortcut());
   EXPECT_TRUE(form.ShortcutExists());
 
-  notices.clear();
-  ShellChangeNotify = &RecordNotice;
   form.RemoveStartupShortcut();
   EXPECT_FALSE(form.ShortcutExists());
   form.RemoveStartupShortcut();  // already gone: the shell is told all the same
-  ShellChangeNotify = &SHChangeNotify;
   const std::string notice = "4 1 " + ShortcutPath + " (both)";
   EXPECT_EQ(notices, (std::vector<std::string>{notice, notice}));
-  RemoveDirectoryA(folder.c_str());
+}
+
+// A step of the start that fails must not leave a process without an icon: it could not be
+// ended, and it would keep every later start from running.
+TEST_F(StartupShortcutTest, AFailedStartUpStepStillShowsTheIcon) {
+  TTestKey settings("Software\\Zorvane");
+  const DWORD off = 0;
+  TTestKey::SetRaw(settings.Path(), "Show Splash Screen", REG_DWORD, &off, 4);
+  SetStartUp(Text(TempFolder("zorvane-startup-test")));
+  form.ComputeShortcutPath();
+  form.CreateStartupShortcut();  // no first run: the stored options count
+  spooler.printers = {{"P", ""}};
+  spooler.throwEnumeration = true;
+  EXPECT_THROW(form.FormCreate(), std::bad_alloc);
+  EXPECT_TRUE(form.TrayForm->Active());
+  ASSERT_FALSE(shell.calls.empty());
+  EXPECT_EQ(shell.calls.back().message, static_cast<DWORD>(NIM_ADD));
+  EXPECT_STREQ(shell.calls.back().data.szTip, "There is no Default Printer");
+  form.RemoveStartupShortcut();
 }
 
 }  // namespace

@@ -15,12 +15,12 @@
 namespace zv::test {
 namespace {
 
-MSG Escape(HWND window) {
-  MSG message{};
-  message.hwnd = window;
-  message.message = WM_KEYDOWN;
-  message.wParam = VK_ESCAPE;
-  return message;
+MSG Key(HWND window, UINT message, WPARAM key) {
+  MSG m{};
+  m.hwnd = window;
+  m.message = message;
+  m.wParam = key;
+  return m;
 }
 
 TEST(AboutForm, LayoutFollowsTheFirstContactLineAndTheTitle) {
@@ -42,21 +42,40 @@ TEST(AboutForm, LayoutFollowsTheFirstContactLineAndTheTitle) {
   EXPECT_EQ(GetWindowLongPtrA(about.Handle(), GWL_STYLE) & (WS_CAPTION | WS_SYSMENU), 0);
 }
 
-TEST(AboutForm, OnlyTheAboutUseHasCloseAndEscape) {
+TEST(AboutForm, OnlyTheAboutWindowClosesAndFromTheKeyboardByEveryKeyOfItsButton) {
+  const struct {
+    const char* what;
+    UINT message;
+    WPARAM key;
+  } keys[] = {
+      {"Escape", WM_KEYDOWN, VK_ESCAPE},
+      {"Enter", WM_KEYDOWN, VK_RETURN},
+      {"Space", WM_KEYDOWN, VK_SPACE},
+      {"Alt+C", WM_SYSKEYDOWN, 'C'},
+  };
   TAboutForm splash(Application, 0);
+  splash.Show();
   EXPECT_FALSE(splash.CloseButton->Visible());
   EXPECT_FALSE(splash.CloseButton->Enabled());
-  MSG escape = Escape(splash.Handle());
-  EXPECT_FALSE(splash.KeyPreview(escape));
+  for (const auto& k : keys) {
+    MSG message = Key(GetFocus(), k.message, k.key);
+    EXPECT_FALSE(splash.KeyPreview(message)) << k.what;
+  }
   EXPECT_EQ(splash.ModalResult(), mrNone);
+  splash.Hide();
 
   TAboutForm about(Application, 1);
   about.Show();
   EXPECT_TRUE(about.CloseButton->Visible());
-  EXPECT_TRUE(about.CloseButton->Enabled());
-  escape = Escape(about.Handle());
-  EXPECT_TRUE(about.KeyPreview(escape));
-  EXPECT_EQ(about.ModalResult(), mrOk);
+  EXPECT_EQ(GetFocus(), about.CloseButton->Handle());
+  for (const auto& k : keys) {
+    about.SetModalResult(mrNone);
+    MSG message = Key(GetFocus(), k.message, k.key);
+    EXPECT_TRUE(about.KeyPreview(message)) << k.what;
+    EXPECT_EQ(about.ModalResult(), mrOk) << k.what;
+  }
+  MSG other = Key(GetFocus(), WM_KEYDOWN, 'X');
+  EXPECT_FALSE(about.KeyPreview(other));
   // Centred when shown.
   EXPECT_EQ(about.Left(), (GetSystemMetrics(SM_CXSCREEN) - about.Width()) / 2);
 }
@@ -133,6 +152,7 @@ class SetupDialogTest : public testing::Test {
     spooler.printers = {{"P", ""}, {"Q", ""}};
     spooler.SetDefault("P,,");
     dialog.DialogFunction = &StandInDialog;
+    SharedPrinter().Discard();
     SharedPrinter().SetCurrentIndex(-1);
     std::string d, r, p;
     HGLOBAL block;
@@ -140,6 +160,7 @@ class SetupDialogTest : public testing::Test {
     SharedPrinter().SelectPrinter(d, r, p, block);
     held = SharedPrinter().DeviceModeBlock();
   }
+  void TearDown() override { SharedPrinter().Discard(); }
   TFakeSpooler spooler;
   TPrinterSetupDialog dialog{nullptr};
   HGLOBAL held = nullptr;

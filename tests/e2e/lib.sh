@@ -30,6 +30,19 @@ check() {  # check DESCRIPTION COMMAND...: runs the command, fails the test with
   echo "ok: $what"
 }
 
+# Ends every Wine process of the bench's own prefix (and only those), then starts its server and
+# desktop again without output, as the bench does, so that no test's output stays held open.
+restart_bench_wine() {
+  /usr/lib/wine/wineserver -k 2>/dev/null || true
+  /usr/lib/wine/wineserver -w 2>/dev/null || true
+  /usr/lib/wine/wineserver -p </dev/null >/dev/null 2>&1
+  /usr/lib/wine/wine64 rundll32.exe user32.dll,GetDesktopWindow </dev/null >/dev/null 2>&1 || true
+}
+
+# Wine's own list of printers, as the spooler keeps it: changed here, it changes behind the
+# back of a program that runs, with no announcement.
+WINE_PRINTERS='HKLM\System\CurrentControlSet\Control\Print\Printers'
+
 # Replaces every queue of the private CUPS with the given ones; the first is CUPS's default.
 cups_queues() {
   local q
@@ -55,7 +68,7 @@ ZV_PID=
 start_zorvane() {
   # An icon left behind by a copy that was killed would look like ours: start from an empty tray.
   if [ -n "$(tray_window)" ]; then
-    pkill -f 'system32\\explorer.exe' || true
+    restart_bench_wine
     wait_no_tray || fail "the tray window of an earlier copy does not go away"
   fi
   launch_zorvane "$@"
@@ -64,7 +77,7 @@ start_zorvane() {
 # Starts ZORVANE.EXE in the background; ZV_PID is the program's own process.
 launch_zorvane() {
   # Its output goes to a file: the desktop process it may start would hold a pipe open.
-  (exec "$ROOT/scripts/wine-run" "$TARGET" "$EXE" "$@" </dev/null >>"$ARTIFACTS/zorvane-$(basename "$0" .sh).log" 2>&1) &
+  (exec "$ROOT/scripts/wine-run" "$TARGET" "${ZV_EXE:-$EXE}" "$@" </dev/null >>"$ARTIFACTS/zorvane-$(basename "$0" .sh).log" 2>&1) &
   ZV_PID=$!
   trap 'stop_zorvane' EXIT
 }
@@ -89,6 +102,8 @@ wait_until() {
   return 1
 }
 tray_shown() { [ -n "$(tray_window)" ]; }
+windows_shown() { [ -n "$(visible_windows)" ]; }
+windows_gone() { [ -z "$(visible_windows)" ]; }
 tray_gone() { [ -z "$(tray_window)" ]; }
 wait_for_tray() { wait_until 150 tray_shown; }
 wait_no_tray() { wait_until 75 tray_gone; }

@@ -20,6 +20,21 @@ check "no window of the first copy was renamed" test -z "$(xdotool search --name
 check "the first copy's window keeps its title" test -n "$(xdotool search --name '^Zorvane$' 2>/dev/null)"
 check "Exit" exit_zorvane
 
+# A folder so deep that the program's path is longer than 260 characters guards all the same.
+deep="$BUILD/deep"
+for i in 1 2 3 4 5 6; do deep="$deep/$(printf 'folder%.0s' 1 2 3 4 5 6 7 8 9 10)$i"; done
+mkdir -p "$deep"
+cp "$EXE" "$deep/ZORVANE.EXE"
+ZV_EXE="$deep/ZORVANE.EXE" start_zorvane
+set +e
+timeout 30 "$ROOT/scripts/wine-run" "$TARGET" "$deep/ZORVANE.EXE" </dev/null >/dev/null 2>&1
+status=$?
+set -e
+check "a second copy from a path of $((${#deep} + 14)) characters ends with exit code 0" \
+  test "$status" = 0
+check "the first keeps running" kill -0 "$ZV_PID"
+check "Exit" exit_zorvane
+
 # Several copies at the same moment.
 pids=()
 for i in 1 2 3 4 5 6 7 8 9 10; do

@@ -191,18 +191,29 @@ TEST(Catalogue, AFailedEnumerationGivesAnEmptyListOnceAndANewObjectEnumeratesAga
   EXPECT_EQ(fresh.Entries().size(), 1u);
 }
 
-TEST(Catalogue, SharedPrinterMissesPrintersInstalledAfterItsListWasBuilt) {
+TEST(Catalogue, TheSharedCatalogueKeepsConfirmedSettingsWhileTheirPrinterIsTheDefaultAndFindsNewOnes) {
   TFakeSpooler spooler;
   spooler.printers = {{"A", ""}};
   spooler.SetDefault("A,,");
   TPrinter& shared = SharedPrinter();
-  EXPECT_EQ(&shared, &SharedPrinter());
-  shared.SetCurrentIndex(-1);
+  shared.Discard();
+  shared.ResetToDefault();
+  EXPECT_EQ(shared.CurrentIndex(), 0);
+  HGLOBAL confirmed = GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, sizeof(DEVMODEA));
+  shared.SelectPrinter("A", "", "", confirmed);  // as the setup dialog's OK does
+  shared.ResetToDefault();
+  EXPECT_EQ(shared.DeviceModeBlock(), confirmed);
+
+  // A printer installed after the list was built becomes the default.
   spooler.printers.push_back({"New", ""});
   spooler.SetDefault("New,,");
-  EXPECT_EQ(Message([&] { shared.SetCurrentIndex(-1); }), kNoDefaultPrinter);
-  TPrinter fresh;
-  EXPECT_EQ(fresh.CurrentIndex(), 1);
+  shared.ResetToDefault();
+  std::string device, driver, port;
+  HGLOBAL block;
+  shared.ReadCurrent(device, driver, port, block);
+  EXPECT_EQ(device, "New");
+  EXPECT_STREQ(reinterpret_cast<const char*>(shared.DevMode()->dmDeviceName), "New");  // New's own settings
+  shared.Discard();
 }
 
 }  // namespace

@@ -102,10 +102,17 @@ std::vector<TPrinterEntry>& TPrinter::EntryList() {
   return *entries_;
 }
 
-void TPrinter::SelectDefault() {
+namespace {
+// The device named first in the profile's default-printer value.
+std::string DefaultDevice() {
   const std::string value = Spooler().ReadProfile("windows", "device");
   std::size_t cursor = 0;
-  const std::string device = NextField(value, cursor);
+  return NextField(value, cursor);
+}
+}  // namespace
+
+void TPrinter::SelectDefault() {
+  const std::string device = DefaultDevice();
   if (!device.empty()) {
     for (const TPrinterEntry& entry : Entries()) {
       if (entry.Device.DeviceName != device) continue;
@@ -124,13 +131,7 @@ void TPrinter::SelectPrinter(const std::string& device, const std::string& drive
   ReleasePrinter();
 
   auto& entries = EntryList();
-  std::int32_t found = -1;
-  for (std::size_t i = 0; i < entries.size(); ++i) {
-    if (entries[i].Device.IsEqual(driver, device, port)) {
-      found = static_cast<std::int32_t>(i);
-      break;
-    }
-  }
+  std::int32_t found = IndexOf(device, port);
   if (found < 0) {
     found = static_cast<std::int32_t>(entries.size());
     entries.push_back({device + " on " + port, TPrinterDevice(driver, device, port)});
@@ -172,6 +173,34 @@ void TPrinter::ReadCurrent(std::string& device, std::string& driver, std::string
   device = current.DeviceName;
   driver = current.DriverName;
   port = current.PortName;
+}
+
+std::int32_t TPrinter::IndexOf(const std::string& device, const std::string& port) {
+  const auto& entries = EntryList();
+  for (std::size_t i = 0; i < entries.size(); ++i)
+    if (entries[i].Device.IsEqual("", device, port)) return static_cast<std::int32_t>(i);
+  return -1;
+}
+
+void TPrinter::ResetToDefault() {
+  if (entries_ && block_ && currentIndex_ >= 0 && static_cast<std::size_t>(currentIndex_) < entries_->size() &&
+      (*entries_)[static_cast<std::size_t>(currentIndex_)].Device.DeviceName == DefaultDevice())
+    return;
+  try {
+    SetCurrentIndex(-1);
+  } catch (const EPrinter&) {
+    // Printers installed since the list was built are not in it: ask the spooler again.
+    entries_.reset();
+    currentIndex_ = -1;
+    SetCurrentIndex(-1);
+  }
+}
+
+void TPrinter::Discard() {
+  ReleasePrinter();
+  HoldBlock(nullptr);
+  entries_.reset();
+  currentIndex_ = -1;
 }
 
 TPrinter& SharedPrinter() {

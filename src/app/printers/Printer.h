@@ -57,6 +57,13 @@ class TPrinter {
   void SelectPrinter(const std::string& device, const std::string& driver, const std::string& port, HGLOBAL block);
   // The current printer's names, whole, and the held block (still owned by the catalogue).
   void ReadCurrent(std::string& device, std::string& driver, std::string& port, HGLOBAL& block);
+  // The position of the first entry with this device and port, or -1.
+  std::int32_t IndexOf(const std::string& device, const std::string& port);
+  // Makes the default printer current again. Settings held for it are kept while it is still the
+  // default; a default missing from a list built earlier sends the catalogue to the spooler again.
+  void ResetToDefault();
+  // Lets go of the list, the index, the block and the printer handle: the object is as new.
+  void Discard();
 
   HGLOBAL DeviceModeBlock() const { return block_; }
   const DEVMODEA* DevMode() const { return devMode_; }

@@ -6,19 +6,11 @@ namespace zv {
 
 TPreviousInstance* PreviousInstance = nullptr;
 
-namespace {
-std::string OwnModulePath() {
-  char path[261] = "";
-  const DWORD length = GetModuleFileNameA(nullptr, path, sizeof path);
-  return std::string(path, length < sizeof path ? length : 0);
-}
-}  // namespace
-
 void TPreviousInstance::SetWindowTitle(const std::string& text) {
   if (text.find(".EXE") != std::string::npos) windowTitle_ = text.substr(0, text.size() - 4);
 }
 
-void TPreviousInstance::Detect() { Detect(OwnModulePath()); }
+void TPreviousInstance::Detect() { Detect(ModuleFileName()); }
 
 void TPreviousInstance::Detect(const std::string& modulePath) {
   const std::size_t slash = modulePath.find_last_of("\\:");

@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "framework/Application.h"
+#include "framework/FlagGuard.h"
 
 namespace zv {
 namespace {
@@ -121,9 +122,12 @@ LRESULT TTrayIcon::HandleMessage(HWND window, UINT message, WPARAM wParam, LPARA
 }
 
 void TTrayIcon::RightClick() {
+  // A right-click queued behind the one that is showing the menu would show it a second time.
+  if (popupShowing_) return;
   POINT cursor{};
   GetCursorPos(&cursor);
   if (popupMenu_) {
+    TFlagGuard showing(popupShowing_);
     // Keys reach the menu only while one of our windows is in the foreground.
     if (Application) {
       SetForegroundWindow(Application->Handle());

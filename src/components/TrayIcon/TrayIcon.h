@@ -80,6 +80,7 @@ class TTrayIcon : public TComponent {
   bool active_ = false;
   bool showDesigning_ = false;
   TPopupMenu* popupMenu_ = nullptr;
+  bool popupShowing_ = false;
   UINT taskbarCreated_ = 0;
 };
 
