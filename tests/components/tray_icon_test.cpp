@@ -116,6 +116,26 @@ TEST_F(TrayIconTest, ARightClickWithoutAMenuRaisesOnRightClickAtTheCursorAndDisp
   EXPECT_TRUE(PeekMessageA(&pending, tray->WindowHandle(), WM_NULL, WM_NULL, PM_REMOVE));
 }
 
+void CALLBACK CloseMenu(HWND, UINT, UINT_PTR timer, DWORD) {
+  KillTimer(nullptr, timer);
+  EndMenu();
+}
+
+TEST_F(TrayIconTest, ARightClickQueuedBehindTheOneShowingTheMenuDoesNotShowItAgain) {
+  TPopupMenu menu(nullptr);
+  auto* item = new TMenuItem(&menu);
+  item->SetCaption("item");
+  menu.Items().Add(item);
+  tray->SetPopupMenu(&menu);
+  int shown = 0;
+  tray->OnRightClick = [&](TComponent*, TMouseButton, TShiftState, int, int) { ++shown; };
+  SetTimer(nullptr, 0, 300, &CloseMenu);
+  PostMessageA(tray->WindowHandle(), WM_TRAYNOTIFY, 0, WM_RBUTTONUP);
+  Notify(WM_RBUTTONUP);
+  Pump();
+  EXPECT_EQ(shown, 1);
+}
+
 TEST_F(TrayIconTest, DestructionRemovesOnlyAnActiveIcon) {
   tray->SetToolTip("x");
   tray.reset();
