@@ -47,7 +47,7 @@ void MenuBench() {
   for (int n : {10, 100, 1000, 10000}) {
     spooler.printers.clear();
     for (int i = 0; i < n; ++i) spooler.printers.push_back({"Printer " + std::to_string((i * 7919) % n), ""});
-    spooler.SetDefault(spooler.printers[n / 2].name + ",,");
+    spooler.SetDefault(spooler.printers[n / 2].Name + ",,");
     const int runs = n >= 10000 ? 5 : n >= 1000 ? 9 : 21;
     std::vector<double> perPrinter;
     for (int r = 0; r < runs; ++r)
@@ -89,7 +89,6 @@ void SwitchBench(int rounds) {
   // The same choice without the CUPS step (as on Windows), to show what that step costs.
   struct TNoCups : ICupsPlatform {
     bool UnderWine() override { return false; }
-    std::string PrinterPort(const std::string&) override { return ""; }
     std::string FindFile(const std::string&) override { return ""; }
     bool Run(const std::string&, DWORD) override { return false; }
   } noCups;

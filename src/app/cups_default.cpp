@@ -4,6 +4,7 @@
 
 #include <vector>
 
+#include "app/printers/Printer.h"
 #include "app/printers/SpoolerApi.h"
 #include "framework/Handles.h"
 
@@ -19,23 +20,6 @@ class TRealCupsPlatform final : public ICupsPlatform {
   bool UnderWine() override {
     HMODULE ntdll = GetModuleHandleA("ntdll.dll");
     return ntdll && GetProcAddress(ntdll, "wine_get_version") != nullptr;
-  }
-
-  std::string PrinterPort(const std::string& device) override {
-    std::vector<char> name(device.begin(), device.end());
-    name.push_back('\0');
-    HANDLE printer = nullptr;
-    if (!OpenPrinterA(name.data(), &printer, nullptr)) return std::string();
-    DWORD needed = 0;
-    GetPrinterA(printer, 5, nullptr, 0, &needed);
-    std::vector<BYTE> buffer(needed);
-    std::string port;
-    if (needed >= sizeof(PRINTER_INFO_5A) && GetPrinterA(printer, 5, buffer.data(), needed, &needed)) {
-      const auto* info = reinterpret_cast<const PRINTER_INFO_5A*>(buffer.data());
-      if (info->pPortName) port = info->pPortName;
-    }
-    ClosePrinter(printer);
-    return port;
   }
 
   std::string FindFile(const std::string& unixPath) override {
@@ -70,6 +54,17 @@ ICupsPlatform* platform = &realPlatform;
 std::string knownCupsDefault;  // the queue CUPS is known to have as default
 std::string lastAttempt;       // tried once; not again until another printer is chosen
 
+// The first port the spooler lists for a printer ("CUPS:<queue>" for the queues Wine takes from CUPS).
+std::string SpoolerPort(const std::string& device) {
+  std::vector<TPrinterRecord> printers;
+  if (!Spooler().ListPrinters(PRINTER_ENUM_LOCAL, 5, printers)) return std::string();
+  for (const TPrinterRecord& printer : printers) {
+    std::size_t cursor = 0;
+    if (printer.Name == device) return NextField(printer.Ports, cursor);
+  }
+  return std::string();
+}
+
 // CUPS queue names are plain; anything else is not given to a command line.
 bool PlainQueueName(const std::string& queue) {
   if (queue.empty()) return false;
@@ -97,7 +92,7 @@ bool KeepCupsDefault(const std::string& device, const std::string& port) {
   ICupsPlatform& cups = CupsPlatform();
   if (!cups.UnderWine()) return false;
   // Windows 95 entries carry their port; Windows NT entries only the printer name.
-  const std::string spoolerPort = port.empty() ? cups.PrinterPort(device) : port;
+  const std::string spoolerPort = port.empty() ? SpoolerPort(device) : port;
   if (spoolerPort.rfind(kCupsPort, 0) != 0) return false;
   const std::string queue = spoolerPort.substr(sizeof kCupsPort - 1);
   if (queue == knownCupsDefault) lastAttempt.clear();  // the choice moved on: a later one is new

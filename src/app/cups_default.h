@@ -14,8 +14,6 @@ class ICupsPlatform {
  public:
   virtual ~ICupsPlatform() = default;
   virtual bool UnderWine() = 0;
-  // The spooler's port of a printer ("CUPS:<queue>" for the queues Wine takes from CUPS).
-  virtual std::string PrinterPort(const std::string& device) = 0;
   // The Windows path of an existing Linux file, or the empty text.
   virtual std::string FindFile(const std::string& unixPath) = 0;
   // Runs a program and waits for it at most the given time; true when it ended with code 0.

@@ -137,12 +137,6 @@ TEST_F(CommandsTest, ShowSplashScreenChangesOnlyTheStoredOptionAndItsCheck) {
   EXPECT_TRUE(shell.calls.empty());
 }
 
-TEST_F(CommandsTest, AddPrinterNamesControlByItsFullPath) {
-  char system[MAX_PATH];
-  GetSystemDirectoryA(system, MAX_PATH);
-  EXPECT_EQ(AddPrinterCommandLine(), "\"" + std::string(system) + "\\control.exe\" Printers");
-}
-
 // Presses Escape in the About window once it is up, noting whether the icon was away then.
 bool iconAwayWhileAbout = false;
 int visibleWhileAbout = 0;

@@ -2,7 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include <map>
 #include <string>
 #include <vector>
 
@@ -16,20 +15,17 @@ class TFakeCups : public ICupsPlatform {
   TFakeCups() { SetCupsPlatform(this); }
   ~TFakeCups() override { SetCupsPlatform(nullptr); }
   bool wine = true;
-  std::map<std::string, std::string> ports;
   std::vector<std::string> files = {"/usr/bin/lpoptions"};
   bool succeed = true;
   std::vector<std::string> runs;
 
   bool UnderWine() override { return wine; }
-  std::string PrinterPort(const std::string& device) override { return ports[device]; }
   std::string FindFile(const std::string& unixPath) override {
     for (const auto& f : files)
       if (f == unixPath) return "Z:" + unixPath;
     return "";
   }
-  bool Run(const std::string& commandLine, DWORD timeoutMs) override {
-    EXPECT_EQ(timeoutMs, 2000u);
+  bool Run(const std::string& commandLine, DWORD) override {
     runs.push_back(commandLine);
     return succeed;
   }
@@ -40,7 +36,7 @@ class CupsDefaultTest : public testing::Test {
   void SetUp() override {
     spooler.SetDefault("Alpha,winspool,CUPS:Alpha");
     InitCupsDefault();  // CUPS's default when the program started: Alpha
-    cups.ports = {{"Alpha", "CUPS:Alpha"}, {"Beta", "CUPS:Beta"}, {"Local", "LPT1:"}, {"Odd", "CUPS:a b"}};
+    spooler.printers = {{"Alpha", "CUPS:Alpha"}, {"Beta", "CUPS:Beta"}, {"Local", "LPT1:"}, {"Odd", "CUPS:a b"}};
   }
   TFakeSpooler spooler;
   TFakeCups cups;

@@ -13,13 +13,6 @@ constexpr DWORD kEnumLocal = 2;        // PRINTER_ENUM_LOCAL
 constexpr DWORD kEnumConnections = 4;  // PRINTER_ENUM_CONNECTIONS
 constexpr UINT kBlockFlags = GMEM_MOVEABLE | GMEM_ZEROINIT;
 
-#if defined(__i386__)
-static_assert(sizeof(PRINTER_INFO_4A) == 12);
-static_assert(sizeof(PRINTER_INFO_5A) == 20);
-#endif
-
-std::string Text(const char* text) { return text ? std::string(text) : std::string(); }
-
 }  // namespace
 
 bool TPrinterDevice::IsEqual(const std::string&, const std::string& device, const std::string& port) const {
@@ -40,15 +33,7 @@ std::string NextField(const std::string& text, std::size_t& cursor) {
 
 TPrinter::TPrinter() = default;
 
-TPrinter::~TPrinter() {
-  ReleasePrinter();
-  HoldBlock(nullptr);
-}
-
-void TPrinter::ReleasePrinter() {
-  if (printer_) Spooler().ClosePrinterHandle(printer_);
-  printer_ = nullptr;
-}
+TPrinter::~TPrinter() { HoldBlock(nullptr); }
 
 void TPrinter::HoldBlock(HGLOBAL block) {
   if (block == block_) return;
@@ -68,32 +53,16 @@ std::vector<TPrinterEntry>& TPrinter::EntryList() {
   try {
     ISpoolerApi& spooler = Spooler();
     const bool nt = spooler.PlatformId() == kPlatformNT;
-    const DWORD flags = nt ? kEnumLocal | kEnumConnections : kEnumLocal;
-    const DWORD level = nt ? 4 : 5;
-    const std::size_t recordSize = nt ? sizeof(PRINTER_INFO_4A) : sizeof(PRINTER_INFO_5A);
-
-    DWORD needed = 0, returned = 0;
-    spooler.EnumPrinterRecords(flags, level, nullptr, 0, &needed, &returned);
-    std::vector<BYTE> buffer(needed);
-    returned = 0;
-    if (!spooler.EnumPrinterRecords(flags, level, buffer.empty() ? nullptr : buffer.data(), needed, &needed, &returned))
-      return *entries_;
-    // Never walk past the buffer, whatever count the spooler reports.
-    const std::size_t count = std::min<std::size_t>(returned, buffer.size() / recordSize);
-    for (std::size_t i = 0; i < count; ++i) {
-      const BYTE* record = buffer.data() + i * recordSize;
+    std::vector<TPrinterRecord> printers;
+    if (!spooler.ListPrinters(nt ? kEnumLocal | kEnumConnections : kEnumLocal, nt ? 4 : 5, printers)) return *entries_;
+    for (const TPrinterRecord& printer : printers) {
       if (nt) {
-        const auto* info = reinterpret_cast<const PRINTER_INFO_4A*>(record);
-        std::string name = Text(info->pPrinterName);
-        entries_->push_back({name, TPrinterDevice("", name, "")});
+        entries_->push_back({printer.Name, TPrinterDevice("", printer.Name, "")});
         continue;
       }
-      const auto* info = reinterpret_cast<const PRINTER_INFO_5A*>(record);
-      const std::string name = Text(info->pPrinterName);
-      const std::string ports = Text(info->pPortName);
       std::size_t cursor = 0;
-      for (std::string port = NextField(ports, cursor); !port.empty(); port = NextField(ports, cursor))
-        entries_->push_back({name + " on " + port, TPrinterDevice("", name, port)});
+      for (std::string port = NextField(printer.Ports, cursor); !port.empty(); port = NextField(printer.Ports, cursor))
+        entries_->push_back({printer.Name + " on " + port, TPrinterDevice("", printer.Name, port)});
     }
   } catch (...) {
     entries_.reset();
@@ -128,7 +97,7 @@ void TPrinter::SelectDefault() {
 void TPrinter::SelectPrinter(const std::string& device, const std::string& driver, const std::string& port,
                              HGLOBAL block) {
   HoldBlock(block);
-  ReleasePrinter();
+  printer_.Reset();
 
   auto& entries = EntryList();
   std::int32_t found = IndexOf(device, port);
@@ -139,15 +108,15 @@ void TPrinter::SelectPrinter(const std::string& device, const std::string& drive
   currentIndex_ = found;
 
   ISpoolerApi& spooler = Spooler();
-  printer_ = spooler.OpenPrinterHandle(device);
+  printer_.Reset(spooler.OpenPrinterHandle(device));
   if (!printer_ || block_) return;
   DEVMODEA scratch{};
-  LONG size = spooler.QueryDocumentProperties(printer_, device, &scratch, &scratch, 0);
+  LONG size = spooler.QueryDocumentProperties(printer_.Get(), device, &scratch, &scratch, 0);
   if (size <= 0) return;
   HGLOBAL fresh = GlobalAlloc(kBlockFlags, static_cast<SIZE_T>(size));
   if (!fresh) return;
   HoldBlock(fresh);
-  if (!devMode_ || spooler.QueryDocumentProperties(printer_, device, devMode_, devMode_, DM_OUT_BUFFER) < 0)
+  if (!devMode_ || spooler.QueryDocumentProperties(printer_.Get(), device, devMode_, devMode_, DM_OUT_BUFFER) < 0)
     HoldBlock(nullptr);
 }
 
@@ -197,7 +166,7 @@ void TPrinter::ResetToDefault() {
 }
 
 void TPrinter::Discard() {
-  ReleasePrinter();
+  printer_.Reset();
   HoldBlock(nullptr);
   entries_.reset();
   currentIndex_ = -1;

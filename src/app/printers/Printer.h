@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "app/printers/SpoolerApi.h"
 #include "framework/Exception.h"
 
 namespace zv {
@@ -67,19 +68,18 @@ class TPrinter {
 
   HGLOBAL DeviceModeBlock() const { return block_; }
   const DEVMODEA* DevMode() const { return devMode_; }
-  HANDLE PrinterHandle() const { return printer_; }
+  HANDLE PrinterHandle() const { return printer_.Get(); }
 
  private:
   std::vector<TPrinterEntry>& EntryList();
   void SelectDefault();
   void HoldBlock(HGLOBAL block);
-  void ReleasePrinter();
 
   std::unique_ptr<std::vector<TPrinterEntry>> entries_;
   std::int32_t currentIndex_ = -1;
   HGLOBAL block_ = nullptr;
   DEVMODEA* devMode_ = nullptr;
-  HANDLE printer_ = nullptr;
+  TPrinterHandle printer_;
 };
 
 // The one process-wide catalogue of the printer setup command; destroyed at program exit.

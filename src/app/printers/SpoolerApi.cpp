@@ -2,10 +2,18 @@
 
 #include <winspool.h>
 
+#include <algorithm>
 #include <vector>
 
 namespace zv {
 namespace {
+
+#if defined(__i386__)
+static_assert(sizeof(PRINTER_INFO_4A) == 12);
+static_assert(sizeof(PRINTER_INFO_5A) == 20);
+#endif
+
+std::string Text(const char* text) { return text ? std::string(text) : std::string(); }
 
 class TRealSpooler final : public ISpoolerApi {
  public:
@@ -19,8 +27,27 @@ class TRealSpooler final : public ISpoolerApi {
     return id;
   }
 
-  BOOL EnumPrinterRecords(DWORD flags, DWORD level, BYTE* buffer, DWORD size, DWORD* needed, DWORD* returned) override {
-    return EnumPrintersA(flags, nullptr, level, buffer, size, needed, returned);
+  bool ListPrinters(DWORD flags, DWORD level, std::vector<TPrinterRecord>& printers) override {
+    // Asked twice: the size, then the records in a buffer of exactly that size.
+    DWORD needed = 0, returned = 0;
+    EnumPrintersA(flags, nullptr, level, nullptr, 0, &needed, &returned);
+    std::vector<BYTE> buffer(needed);
+    returned = 0;
+    if (!EnumPrintersA(flags, nullptr, level, buffer.empty() ? nullptr : buffer.data(), needed, &needed, &returned))
+      return false;
+    const std::size_t recordSize = level == 4 ? sizeof(PRINTER_INFO_4A) : sizeof(PRINTER_INFO_5A);
+    // Never walk past the buffer, whatever count the spooler reports.
+    const std::size_t count = std::min<std::size_t>(returned, buffer.size() / recordSize);
+    for (std::size_t i = 0; i < count; ++i) {
+      const BYTE* record = buffer.data() + i * recordSize;
+      if (level == 4) {
+        printers.push_back({Text(reinterpret_cast<const PRINTER_INFO_4A*>(record)->pPrinterName), ""});
+      } else {
+        const auto* info = reinterpret_cast<const PRINTER_INFO_5A*>(record);
+        printers.push_back({Text(info->pPrinterName), Text(info->pPortName)});
+      }
+    }
+    return true;
   }
 
   std::string ReadProfile(const std::string& section, const std::string& key) override {

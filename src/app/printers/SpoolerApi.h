@@ -5,20 +5,29 @@
 #include <windows.h>
 
 #include <string>
+#include <vector>
+
+#include "framework/Handles.h"
 
 namespace zv {
+
+// One printer as the spooler lists it: its name and, at level 5, its comma-separated ports.
+struct TPrinterRecord {
+  std::string Name;
+  std::string Ports;
+};
 
 class ISpoolerApi {
  public:
   virtual ~ISpoolerApi() = default;
   // dwPlatformId as GetVersionExA reported it once at program start; 0 if that failed.
   virtual DWORD PlatformId() = 0;
-  virtual BOOL EnumPrinterRecords(DWORD flags, DWORD level, BYTE* buffer, DWORD size, DWORD* needed,
-                                  DWORD* returned) = 0;
+  // The installed printers at level 4 or 5, in the spooler's order; false when it cannot list them.
+  virtual bool ListPrinters(DWORD flags, DWORD level, std::vector<TPrinterRecord>& printers) = 0;
   // The whole profile value (never cut), or the empty text when it is missing.
   virtual std::string ReadProfile(const std::string& section, const std::string& key) = 0;
   virtual bool WriteProfile(const std::string& section, const std::string& key, const std::string& value) = 0;
-  // A spooler handle, or null.
+  // A spooler handle, or null; closed with ClosePrinterHandle.
   virtual HANDLE OpenPrinterHandle(const std::string& device) = 0;
   virtual void ClosePrinterHandle(HANDLE printer) = 0;
   virtual LONG QueryDocumentProperties(HANDLE printer, const std::string& device, DEVMODEA* output, DEVMODEA* input,
@@ -29,6 +38,10 @@ class ISpoolerApi {
 ISpoolerApi& Spooler();
 // Installs a replacement; null puts the real platform back.
 void SetSpooler(ISpoolerApi* spooler);
+
+// An open printer, closed through the interface that opened it.
+inline void ClosePrinterThroughSpooler(HANDLE printer) { Spooler().ClosePrinterHandle(printer); }
+using TPrinterHandle = TUniqueHandle<HANDLE, &ClosePrinterThroughSpooler>;
 
 // Start-up hook of the printer unit: reads the platform id once.
 void InitPrinterUnit();
