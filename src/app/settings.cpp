@@ -39,10 +39,12 @@ void TMainForm::LoadSettings() {
       Reg->ReadValueDef(splashName, TVariant(ShowSplash), value);
       ShowSplash = VarToBool(value);
     }
-    mShowPortInfo->SetChecked(ShowPortInfo);
-    mShowSplashScreen->SetChecked(ShowSplash);
   } catch (const std::exception&) {
   }
+  // Also after a value that could not be read: a check mark that disagrees with its option would
+  // turn the option the wrong way when clicked.
+  mShowPortInfo->SetChecked(ShowPortInfo);
+  mShowSplashScreen->SetChecked(ShowSplash);
 }
 
 void TMainForm::SaveOptions() {

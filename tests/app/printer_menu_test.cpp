@@ -151,6 +151,34 @@ TEST_F(PrinterMenuTest, PrintersWithoutADefaultAreOfferedUncheckedAndCanBeChosen
   EXPECT_TRUE(messages.empty());
 }
 
+// Whatever the profile or a driver holds: a defined menu, no message, and a choice written whole.
+TEST_F(PrinterMenuTest, OddProfileValuesAndPrinterNamesGiveADefinedMenuAndAreWrittenWhole) {
+  const std::string umlauts = "Drucker \xC4\xD6\xDC", longName(300, 'n');
+  const struct {
+    std::vector<TPrinterRecord> printers;
+    std::string profile, menu;
+  } cases[] = {
+      {{{"P", ""}, {umlauts, ""}}, "", umlauts + ";P;"},
+      {{{"P", ""}, {umlauts, ""}}, ",,,,", umlauts + ";P;"},
+      {{{"P", ""}, {umlauts, ""}}, std::string(10000, 'x'), umlauts + ";P;"},
+      {{{"P", ""}, {umlauts, ""}}, "\tP,,", umlauts + ";P;"},
+      {{{"P", ""}, {umlauts, ""}}, "P," + std::string(9998, 'd'), umlauts + ";P*;"},
+      {{{"P", ""}, {umlauts, ""}}, umlauts + ",winspool,LPT1:", umlauts + "*;P;"},
+      {{{"Laser & Co", ""}}, "Laser & Co,,", "Laser & Co*;"},
+      {{{"Left,Right", ""}}, "Left,Right,,", "Left,Right;"},  // the profile's first field names no printer
+      {{{longName, ""}}, longName + ",,", longName.substr(0, 80) + "*;"},
+  };
+  for (const auto& c : cases) {
+    spooler.printers = c.printers;
+    spooler.SetDefault(c.profile);
+    Rebuild();
+    EXPECT_EQ(Menu(), c.menu) << c.profile.substr(0, 20);
+    form.PMenu->Items().Items(FixedCount + 1)->Click();
+    EXPECT_EQ(spooler.Default(), c.printers.size() == 1 ? c.printers[0].Name + ",," : umlauts + ",,");
+  }
+  EXPECT_TRUE(messages.empty());
+}
+
 TEST_F(PrinterMenuTest, AFailedProfileWriteSaysSoAndLeavesNothingCheckedAndNothingBroadcast) {
   TBroadcastListener other;
   spooler.printers = {{"P", ""}, {"Q", ""}};

@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
 #include <memory>
+#include <utility>
+#include <vector>
 
 #include "FakeNotifyIcon.h"
 #include "FakeSpooler.h"
@@ -46,42 +48,59 @@ class SettingsTest : public testing::Test {
 };
 
 TEST(OptionName, RemovesAmpersandsAndTrailingDots) {
-  EXPECT_EQ(OptionName("&Show Port Information"), "Show Port Information");
-  EXPECT_EQ(OptionName("S&how Splash Screen"), "Show Splash Screen");
-  EXPECT_EQ(OptionName("&UnInstall..."), "UnInstall");
-  EXPECT_EQ(OptionName("&.."), "");
+  for (const auto& [caption, name] : std::vector<std::pair<std::string, std::string>>{
+           {"&Show Port Information", "Show Port Information"},
+           {"S&how Splash Screen", "Show Splash Screen"},
+           {"&UnInstall...", "UnInstall"},
+           {"&..", ""}})
+    EXPECT_EQ(OptionName(caption), name);
 }
 
-TEST_F(SettingsTest, TheFirstStartCreatesTheKeyWithItsFourValues) {
-  auto form = Start();
-  EXPECT_EQ(Text("Author"), "Fenwarrow");
-  EXPECT_EQ(Text("Version"), "1.0b");
-  EXPECT_EQ(Dword("Show Port Information"), kFalse);
-  EXPECT_EQ(Dword("Show Splash Screen"), kTrue);
-  EXPECT_FALSE(form->mShowPortInfo->Checked());
-  EXPECT_TRUE(form->mShowSplashScreen->Checked());
-  EXPECT_EQ(form->Reg->Key, kKey);
-}
-
-TEST_F(SettingsTest, AWrongVersionIsRewrittenAndTheStoredOptionsKept) {
-  TTestKey::SetRaw(kKey, "Version", REG_SZ, "0.9", 4);
-  TTestKey::SetRaw(kKey, "Show Port Information", REG_DWORD, &kTrue, 4);
-  TTestKey::SetRaw(kKey, "Show Splash Screen", REG_DWORD, &kFalse, 4);
-  auto form = Start();
-  EXPECT_EQ(Text("Version"), "1.0b");
-  EXPECT_TRUE(form->ShowPortInfo);
-  EXPECT_FALSE(form->ShowSplash);
-  EXPECT_TRUE(form->mShowPortInfo->Checked());
-  EXPECT_FALSE(form->mShowSplashScreen->Checked());
-}
-
-TEST_F(SettingsTest, AMissingOptionKeepsItsDefaultAndIsNotWrittenBack) {
-  TTestKey::SetRaw(kKey, "Show Splash Screen", REG_DWORD, &kFalse, 4);
-  auto form = Start();
-  EXPECT_FALSE(form->ShowPortInfo);
-  EXPECT_FALSE(form->ShowSplash);
-  EXPECT_FALSE(TTestKey::GetRaw(kKey, "Show Port Information").found);
-  EXPECT_EQ(Text("Version"), "1.0b");  // a missing version is written
+// What a start makes of the stored key, whatever another program or a damaged profile left.
+TEST_F(SettingsTest, AStartReadsTheOptionsItCanWritesTheVersionAndLeavesTheRestAsItWas) {
+  struct TValue {
+    const char* name;
+    DWORD type;
+    std::string data;
+  };
+  const std::string yes("\xFF\xFF\xFF\xFF", 4), no(4, '\0');
+  const struct {
+    const char* what;
+    std::vector<TValue> stored;  // nothing stored: no key at all
+    bool portInfo, splash;
+  } cases[] = {
+      {"no key: created with the defaults", {}, false, true},
+      {"an old version", {{"Version", REG_SZ, "0.9"}, {"Show Port Information", REG_DWORD, yes}}, true, true},
+      {"only the splash option", {{"Show Splash Screen", REG_DWORD, no}}, false, false},
+      {"a number", {{"Show Port Information", REG_DWORD, std::string("\5\0\0\0", 4)}}, true, true},
+      {"text that says true", {{"Show Port Information", REG_SZ, "True"}}, true, true},
+      {"text that is no boolean", {{"Show Port Information", REG_SZ, std::string(65536, 'x')}}, false, true},
+      {"a short number", {{"Show Port Information", REG_DWORD, "\1"}}, false, true},
+      {"a kind never stored", {{"Show Port Information", REG_MULTI_SZ, std::string("1\0\0", 3)}}, false, true},
+  };
+  for (const auto& c : cases) {
+    key.Remove();
+    for (const TValue& v : c.stored) TTestKey::SetRaw(kKey, v.name, v.type, v.data.data(), static_cast<DWORD>(v.data.size()));
+    auto form = Start();
+    EXPECT_EQ(form->ShowPortInfo, c.portInfo) << c.what;
+    EXPECT_EQ(form->ShowSplash, c.splash) << c.what;
+    EXPECT_EQ(Text("Version"), "1.0b") << c.what;
+    if (c.stored.empty()) {
+      EXPECT_EQ(Text("Author"), "Fenwarrow");
+      EXPECT_EQ(Dword("Show Port Information"), kFalse);
+      EXPECT_EQ(Dword("Show Splash Screen"), kTrue);
+    }
+    for (const TValue& v : c.stored) {
+      if (std::string(v.name) == "Version") continue;
+      auto raw = TTestKey::GetRaw(kKey, v.name);
+      EXPECT_EQ(std::string(raw.data.begin(), raw.data.end()).substr(0, v.data.size()), v.data) << c.what << ": kept";
+    }
+    if (c.stored.size() == 1 && std::string(c.stored[0].name) == "Show Splash Screen") {
+      EXPECT_FALSE(TTestKey::GetRaw(kKey, "Show Port Information").found) << "a missing option is not written back";
+    }
+    EXPECT_EQ(form->mShowPortInfo->Checked(), c.portInfo) << c.what;
+    EXPECT_EQ(form->mShowSplashScreen->Checked(), c.splash) << c.what;
+  }
 }
 
 // A missing shortcut resets the options only where the start can make one: a shortcut that
@@ -116,7 +135,7 @@ TEST_F(SettingsTest, AMissingShortcutResetsTheOptionsOnlyWhereOneCanBeMade) {
   RemoveDirectoryA(folder.c_str());
 }
 
-TEST_F(SettingsTest, SavedOptionsComeBackAtTheNextStart) {
+TEST_F(SettingsTest, SavedOptionsComeBackAtTheNextStartAndDeletingTheKeyNeverFails) {
   {
     auto form = Start();
     form->ShowPortInfo = true;
@@ -127,58 +146,9 @@ TEST_F(SettingsTest, SavedOptionsComeBackAtTheNextStart) {
   auto restarted = Start();
   EXPECT_TRUE(restarted->ShowPortInfo);
   EXPECT_FALSE(restarted->ShowSplash);
-}
-
-TEST_F(SettingsTest, DeletingTheKeyNeverFails) {
-  auto form = Start();
-  form->DeleteSettingsKey();
+  restarted->DeleteSettingsKey();
   EXPECT_FALSE(TTestKey::Exists(kKey));
-  form->DeleteSettingsKey();
-  EXPECT_EQ(form->Reg->Key, "Software");
-}
-
-// Whatever another program or a damaged profile left as the port option: a defined answer, no
-// crash, and nothing of the key lost or changed.
-TEST_F(SettingsTest, BadOptionDataGivesADefinedAnswerAndChangesNothing) {
-  struct TCase {
-    const char* what;
-    DWORD type;
-    std::vector<std::uint8_t> data;
-    bool portInfo;  // what the option is afterwards
-    bool splash;    // false once the stored splash value (off) was read
-  };
-  const std::vector<std::uint8_t> sixteen(16, 0);
-  std::vector<std::uint8_t> tagged = sixteen;
-  tagged[0] = 5;  // a double 0.0
-  const TCase cases[] = {
-      {"REG_SZ True, unterminated", REG_SZ, {'T', 'r', 'u', 'e'}, true, false},
-      {"REG_SZ that is no boolean", REG_SZ, {'m', 'a', 'y', 'b', 'e', 0}, false, true},
-      {"REG_SZ of 64 KB", REG_SZ, std::vector<std::uint8_t>(65536, 'x'), false, true},
-      {"REG_EXPAND_SZ", REG_EXPAND_SZ, {'1', 0}, false, false},
-      {"REG_MULTI_SZ", REG_MULTI_SZ, {'1', 0, 0}, false, false},
-      {"REG_BINARY of 0 bytes", REG_BINARY, {}, false, false},
-      {"REG_BINARY of 15 bytes", REG_BINARY, std::vector<std::uint8_t>(15, 1), false, false},
-      {"REG_BINARY of 16 bytes, no kind", REG_BINARY, sixteen, false, false},
-      {"REG_BINARY of 16 bytes, a double", REG_BINARY, tagged, false, false},
-      {"REG_BINARY of 17 bytes", REG_BINARY, std::vector<std::uint8_t>(17, 1), false, false},
-      {"REG_DWORD of 2 bytes", REG_DWORD, {1, 0}, false, false},
-      {"REG_DWORD 5", REG_DWORD, {5, 0, 0, 0}, true, false},
-  };
-  for (const TCase& c : cases) {
-    key.Remove();
-    TTestKey::SetRaw(kKey, "Version", REG_SZ, "1.0b", 5);
-    TTestKey::SetRaw(kKey, "Show Port Information", c.type, c.data.data(), static_cast<DWORD>(c.data.size()));
-    TTestKey::SetRaw(kKey, "Show Splash Screen", REG_DWORD, &kFalse, 4);
-    auto form = Start();
-    EXPECT_EQ(form->ShowPortInfo, c.portInfo) << c.what;
-    EXPECT_EQ(form->ShowSplash, c.splash) << c.what;
-    auto raw = TTestKey::GetRaw(kKey, "Show Port Information");
-    // The 8-bit query adds a terminator to unterminated text as it reads it.
-    if (c.type == REG_SZ && raw.data.size() == c.data.size() + 1 && raw.data.back() == 0) raw.data.pop_back();
-    EXPECT_EQ(raw.type, c.type) << c.what;
-    EXPECT_EQ(raw.data, c.data) << c.what;
-    EXPECT_EQ(Dword("Show Splash Screen"), kFalse) << c.what;
-  }
+  restarted->DeleteSettingsKey();
 }
 
 }  // namespace
