@@ -224,7 +224,7 @@ void TMainForm::OpenPrinterSetup() {
   HGLOBAL block = nullptr;
   printer.ReadCurrent(device, driver, port, block);
   printer.SelectPrinter(device, driver, port, block);
-  PrinterSetupDialog->RunSetup();
+  PrinterSetupDialog->RunSetup(printer);
 }
 
 void PauseWithMessages(std::uint16_t seconds) {

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "app/Product.h"
 #include "components/Just1_32/Just1_32.h"
 #include "components/RegFiles/RegFiles.h"
 #include "components/TrayIcon/TrayIcon.h"
@@ -17,13 +18,6 @@
 #include "app/printers/Printer.h"
 
 namespace zv {
-
-inline constexpr char kApplicationTitle[] = "Zorvane";
-inline constexpr char kDescription[] = "Sets Windows 95 Default Printer";
-inline constexpr char kVersion[] = "1.0b";
-inline constexpr char kNoDefaultPrinterTip[] = "There is no Default Printer";
-inline constexpr char kFailureToSetDefault[] = "Failure to set Default Printer!";
-inline constexpr char kAuthor[] = "Fenwarrow";
 
 // The fixed items of the popup menu; printer entries follow a separator after them.
 inline constexpr int FixedCount = 7;
@@ -49,8 +43,6 @@ extern TShellChangeNotify ShellChangeNotify;
 // MessageBeep; replaceable so tests can hear it.
 using TMessageBeep = BOOL(WINAPI*)(UINT type);
 extern TMessageBeep MessageBeepFunction;
-
-inline constexpr char kUnInstallQuestion[] = "Are you sure you want to do this ?";
 
 // The command line that opens the system's Printers folder: control.exe by its full path.
 std::string AddPrinterCommandLine();

@@ -35,8 +35,4 @@ class TAboutForm : public TForm {
   TIcon icon_;
 };
 
-// The contact lines of the About window; the first sets its width.
-inline constexpr char kContactLine1[] = "fenwarrow@zorvane.example";
-inline constexpr char kContactLine2[] = "zorvane.example";
-
 }  // namespace zv

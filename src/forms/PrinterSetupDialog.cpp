@@ -4,8 +4,8 @@
 #include <string>
 #include <vector>
 
-#include "app/printers/Printer.h"
 #include "framework/Application.h"
+#include "framework/Form.h"
 #include "framework/Handles.h"
 
 namespace zv {
@@ -58,18 +58,6 @@ std::string NameAt(const char* bytes, SIZE_T size, WORD offset) {
   return std::string(start, end ? static_cast<const char*>(end) - start : size - offset);
 }
 
-struct TDisabled {
-  std::vector<HWND> windows;
-};
-
-BOOL CALLBACK DisableWindow(HWND window, LPARAM data) {
-  if (IsWindowVisible(window) && IsWindowEnabled(window)) {
-    EnableWindow(window, FALSE);
-    reinterpret_cast<TDisabled*>(data)->windows.push_back(window);
-  }
-  return TRUE;
-}
-
 }  // namespace
 
 bool TCommonDialog::HelpHook(UINT message, WPARAM, LPARAM) {
@@ -79,30 +67,23 @@ bool TCommonDialog::HelpHook(UINT message, WPARAM, LPARAM) {
 }
 
 BOOL TCommonDialog::RunTaskModal(TDialogFunction dialog, PRINTDLGA& record) {
-  struct TTaskModal {
-    TCommonDialog* self;
-    HWND active = GetActiveWindow();
-    TDisabled disabled;
-    explicit TTaskModal(TCommonDialog* dialog) : self(dialog) {
-      EnumThreadWindows(GetCurrentThreadId(), &DisableWindow, reinterpret_cast<LPARAM>(&disabled));
+  TModalScope scope;
+  struct THelp {
+    explicit THelp(TCommonDialog* dialog) {
       if (Application)
-        Application->MessageHook = [d = self](UINT m, WPARAM wp, LPARAM lp) { return d->HelpHook(m, wp, lp); };
+        Application->MessageHook = [dialog](UINT m, WPARAM wp, LPARAM lp) { return dialog->HelpHook(m, wp, lp); };
     }
-    ~TTaskModal() {
+    ~THelp() {
       if (Application) Application->MessageHook = nullptr;
-      for (HWND w : disabled.windows)
-        if (IsWindow(w)) EnableWindow(w, TRUE);
-      if (active && IsWindow(active)) SetActiveWindow(active);
     }
-  } taskModal(this);
+  } help(this);
   return dialog(&record);
 }
 
-void TPrinterSetupDialog::RunSetup() {
+void TPrinterSetupDialog::RunSetup(TPrinter& printer) {
   PRINTDLGA record{};
   record.lStructSize = sizeof(PRINTDLGA);
   record.hInstance = GetModuleHandleA(nullptr);
-  TPrinter& printer = SharedPrinter();
   std::string device, driver, port;
   HGLOBAL block = nullptr;
   printer.ReadCurrent(device, driver, port, block);
@@ -116,7 +97,7 @@ void TPrinterSetupDialog::RunSetup() {
   const BOOL confirmed = RunTaskModal(DialogFunction, record);
   TGlobalMemory devNames(record.hDevNames);
   if (!confirmed || !record.hDevNames) {
-    if (record.hDevMode) GlobalFree(record.hDevMode);
+    TGlobalMemory dropped(record.hDevMode);
     return;
   }
   std::string newDevice, newDriver, newPort;

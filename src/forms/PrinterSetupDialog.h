@@ -6,6 +6,7 @@
 
 #include <cstdint>
 
+#include "app/printers/Printer.h"
 #include "framework/Component.h"
 
 namespace zv {
@@ -31,7 +32,8 @@ class TCommonDialog : public TComponent {
 class TPrinterSetupDialog : public TCommonDialog {
  public:
   explicit TPrinterSetupDialog(TComponent* owner) : TCommonDialog(owner) {}
-  void RunSetup();
+  // Shows the dialog for the catalogue's current printer; a confirmed choice becomes its current.
+  void RunSetup(TPrinter& printer);
   // PrintDlgA unless a test stands in for it.
   TDialogFunction DialogFunction = &PrintDlgA;
 };

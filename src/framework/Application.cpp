@@ -24,6 +24,9 @@ TApplication::TApplication() : TComponent(nullptr) {
 }
 
 TApplication::~TApplication() {
+  // What the application owns goes first, while the window that owns their windows still exists.
+  DestroyComponents();
+  window_.reset();
   if (Application == this) Application = nullptr;
 }
 

@@ -7,21 +7,26 @@
 namespace zv {
 namespace {
 constexpr char kFormProperty[] = "ZorvaneForm";
+}  // namespace
 
-struct TDisabledWindows {
-  HWND except;
-  std::vector<HWND> windows;
-};
+TModalScope::TModalScope(HWND except) : except_(except), active_(GetActiveWindow()) {
+  EnumThreadWindows(GetCurrentThreadId(), &Disable, reinterpret_cast<LPARAM>(this));
+}
 
-BOOL CALLBACK DisableThreadWindow(HWND window, LPARAM data) {
-  auto* disabled = reinterpret_cast<TDisabledWindows*>(data);
-  if (window != disabled->except && IsWindowVisible(window) && IsWindowEnabled(window)) {
+TModalScope::~TModalScope() {
+  for (HWND w : disabled_)
+    if (IsWindow(w)) EnableWindow(w, TRUE);
+  if (active_ && IsWindow(active_)) SetActiveWindow(active_);
+}
+
+BOOL CALLBACK TModalScope::Disable(HWND window, LPARAM data) {
+  auto* scope = reinterpret_cast<TModalScope*>(data);
+  if (window != scope->except_ && IsWindowVisible(window) && IsWindowEnabled(window)) {
     EnableWindow(window, FALSE);
-    disabled->windows.push_back(window);
+    scope->disabled_.push_back(window);
   }
   return TRUE;
 }
-}  // namespace
 
 TForm::TForm(TComponent* owner) : TComponent(owner) {
   TWindowParams params;
@@ -140,23 +145,16 @@ void TForm::Close() {
 }
 
 int TForm::ShowModal() {
-  TDisabledWindows disabled{Handle(), {}};
-  HWND active = GetActiveWindow();
-  EnumThreadWindows(GetCurrentThreadId(), &DisableThreadWindow, reinterpret_cast<LPARAM>(&disabled));
+  TModalScope scope(Handle());
   modal_ = true;
   modalResult_ = mrNone;
-  struct TRestore {
-    TForm* form;
-    TDisabledWindows& disabled;
-    HWND active;
-    ~TRestore() {
-      form->modal_ = false;
-      form->Hide();
-      for (HWND w : disabled.windows)
-        if (IsWindow(w)) EnableWindow(w, TRUE);
-      if (active && IsWindow(active)) SetActiveWindow(active);
+  struct TEnd {
+    TForm& form;
+    ~TEnd() {
+      form.modal_ = false;
+      form.Hide();
     }
-  } restore{this, disabled, active};
+  } end{*this};
   Show();
   SetForegroundWindow(Handle());
   FocusActiveControl();

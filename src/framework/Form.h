@@ -5,6 +5,7 @@
 
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "framework/Component.h"
 #include "framework/Window.h"
@@ -12,6 +13,22 @@
 namespace zv {
 
 enum class TBorderStyle { bsNone, bsSingle };
+
+// While it lives a modal window or dialog is up: the thread's other visible windows are disabled.
+// Afterwards they are enabled again, and the window that was active is active again.
+class TModalScope {
+ public:
+  explicit TModalScope(HWND except = nullptr);
+  ~TModalScope();
+  TModalScope(const TModalScope&) = delete;
+  TModalScope& operator=(const TModalScope&) = delete;
+
+ private:
+  static BOOL CALLBACK Disable(HWND window, LPARAM scope);
+  HWND except_;
+  HWND active_;
+  std::vector<HWND> disabled_;
+};
 
 // Modal results.
 constexpr int mrNone = 0;

@@ -1,6 +1,7 @@
 #pragma once
 // RAII owners for the platform's handles: each handle has exactly one owner that releases it.
 #include <windows.h>
+#include <winspool.h>
 
 #include <utility>
 
@@ -23,6 +24,9 @@ class TUniqueHandle {
   T Get() const { return handle_; }
   explicit operator bool() const { return handle_ != T{}; }
   T Detach() { return std::exchange(handle_, T{}); }
+  // Releases the handle now and answers what the release answered; the handle is given up
+  // whatever that answer.
+  decltype(auto) Close() { return Release(Detach()); }
   void Reset(T handle = T{}) {
     T old = std::exchange(handle_, handle);
     if (old != T{}) Release(old);
@@ -39,6 +43,30 @@ using TIconHandle = TUniqueHandle<HICON, &DestroyIcon>;
 using TFontHandle = TUniqueHandle<HGDIOBJ, &DeleteObject>;
 using TKeyHandle = TUniqueHandle<HKEY, &RegCloseKey>;
 using TGlobalMemory = TUniqueHandle<HGLOBAL, &GlobalFree>;
+using TSpoolerHandle = TUniqueHandle<HANDLE, &ClosePrinter>;
+
+// A movable global memory block, owned and kept locked for the life of its owner.
+class TLockedBlock {
+ public:
+  TLockedBlock() = default;
+  ~TLockedBlock() { Reset(); }
+  TLockedBlock(const TLockedBlock&) = delete;
+  TLockedBlock& operator=(const TLockedBlock&) = delete;
+
+  HGLOBAL Get() const { return memory_.Get(); }
+  void* Data() const { return data_; }
+  // Takes another block (or none); the one held is unlocked and freed. The same block: nothing.
+  void Reset(HGLOBAL block = nullptr) {
+    if (block == memory_.Get()) return;
+    if (data_) GlobalUnlock(memory_.Get());
+    memory_.Reset(block);
+    data_ = block ? GlobalLock(block) : nullptr;
+  }
+
+ private:
+  TGlobalMemory memory_;
+  void* data_ = nullptr;
+};
 
 // A movable global memory block locked for the life of this object.
 class TGlobalLock {

@@ -43,14 +43,21 @@ LRESULT CALLBACK TWindow::Procedure(HWND window, UINT message, WPARAM wParam, LP
     self->handle_.Reset(window);
   }
   auto* self = reinterpret_cast<TWindow*>(GetWindowLongPtrA(window, GWLP_USERDATA));
-  if (message == WM_NCDESTROY) SetWindowLongPtrA(window, GWLP_USERDATA, 0);
-  if (!self || !self->handler_) return DefWindowProcA(window, message, wParam, lParam);
+  if (!self) return DefWindowProcA(window, message, wParam, lParam);
+  LRESULT result = 0;
   try {
-    return self->handler_(window, message, wParam, lParam);
+    result = self->handler_ ? self->handler_(window, message, wParam, lParam)
+                            : DefWindowProcA(window, message, wParam, lParam);
   } catch (...) {
     HandleCurrentException();
-    return 0;
   }
+  // The last message of a window: the wrapper lets go of the handle, which is dead from here on
+  // (a window dies with its owner, which may go first).
+  if (message == WM_NCDESTROY) {
+    SetWindowLongPtrA(window, GWLP_USERDATA, 0);
+    self->handle_.Detach();
+  }
+  return result;
 }
 
 std::string GetWindowTitle(HWND window) {

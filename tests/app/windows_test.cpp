@@ -132,7 +132,7 @@ class SetupDialogTest : public testing::Test {
 
 TEST_F(SetupDialogTest, TheDialogGetsTheRecordTheNamesAndACopyOfTheSettings) {
   script.answer = FALSE;
-  dialog.RunSetup();
+  dialog.RunSetup(SharedPrinter());
   ASSERT_EQ(script.calls, 1);
   EXPECT_EQ(script.seen.Flags & PD_PRINTSETUP, static_cast<DWORD>(PD_PRINTSETUP));
   // DEVNAMES: offsets 8, then driver "", device "P", port "".
@@ -149,17 +149,17 @@ TEST_F(SetupDialogTest, TheDialogGetsTheRecordTheNamesAndACopyOfTheSettings) {
 
 TEST_F(SetupDialogTest, ConfirmingMakesTheDialogsPrinterAndSettingsTheSharedCataloguesOwn) {
   script.answer = TRUE;
-  dialog.RunSetup();
+  dialog.RunSetup(SharedPrinter());
   EXPECT_EQ(SharedPrinter().DeviceModeBlock(), script.seen.hDevMode);
   EXPECT_EQ(GlobalFlags(held), GMEM_INVALID_HANDLE);  // the old block was freed
   EXPECT_EQ(GlobalFlags(script.seen.hDevNames), GMEM_INVALID_HANDLE);
   EXPECT_EQ(SharedPrinter().CurrentIndex(), 0);
   script.device = "Q";
-  dialog.RunSetup();
+  dialog.RunSetup(SharedPrinter());
   EXPECT_EQ(SharedPrinter().CurrentIndex(), 1);
   script.device = "Q";
   script.port = "LPT9:";
-  dialog.RunSetup();
+  dialog.RunSetup(SharedPrinter());
   const auto& entries = SharedPrinter().Entries();
   EXPECT_EQ(entries.back().Name, "Q on LPT9:");
   EXPECT_EQ(SharedPrinter().CurrentIndex(), static_cast<int>(entries.size()) - 1);

@@ -1,5 +1,6 @@
 # Shared by the end-to-end tests. Arguments of every test: TARGET ZORVANE.EXE BUILD_DIR.
 # The bench (prefix, CUPS, Xvfb) was started by ./zorvane test; a test never starts its own.
+# Every wait is for something that can be seen, with a deadline; a failure says what it saw.
 set -euo pipefail
 TARGET=$1
 EXE=$2
@@ -19,6 +20,7 @@ if [ "$TARGET" = i686 ] && ! /usr/lib/wine/wine --version >/dev/null 2>&1; then
   exit 77
 fi
 
+SEEN=  # what the last condition looked at, for the failure message
 fail() {
   echo "FAIL: $*" >&2
   exit 1
@@ -26,8 +28,25 @@ fail() {
 check() {  # check DESCRIPTION COMMAND...: runs the command, fails the test with the description
   local what=$1
   shift
-  "$@" || fail "$what"
+  SEEN=
+  "$@" || fail "$what${SEEN:+ (saw: $SEEN)}"
   echo "ok: $what"
+}
+# wait_until SECONDS COMMAND...: retries the command until it succeeds or the time is up.
+wait_until() {
+  local deadline=$((SECONDS + $1))
+  shift
+  until "$@"; do
+    [ "$SECONDS" -lt "$deadline" ] || return 1
+    sleep 0.1
+  done
+}
+# await SECONDS WHAT COMMAND...: as wait_until, for a step the test cannot go on without.
+await() {
+  local seconds=$1 what=$2
+  shift 2
+  SEEN=
+  wait_until "$seconds" "$@" || fail "$what: not within $seconds s${SEEN:+ (saw: $SEEN)}"
 }
 
 # Ends every Wine process of the bench's own prefix (and only those), then starts its server and
@@ -51,6 +70,12 @@ cups_queues() {
   [ $# -gt 0 ] && /usr/sbin/lpadmin -d "$1"
   rm -f "$HOME/.cups/lpoptions"
 }
+cups_default_is() {
+  SEEN=$(lpstat -d 2>&1)
+  [ "$SEEN" = "system default destination: $1" ]
+}
+# A Windows program that loads the spooler: Wine takes in CUPS's queues and copies its default.
+other_spooler_program() { WINE "$BUILD/tests/printer_tests.exe" --gtest_filter=NoTest.None >/dev/null 2>&1; }
 
 # reg_query KEY VALUE: the data of a value in the prefix's registry, or nothing.
 # reg.exe prints "    NAME    TYPE    DATA"; names may hold blanks.
@@ -58,64 +83,93 @@ reg_query() {
   WINE reg query "$1" /v "$2" 2>/dev/null | tr -d '\r' |
     awk -v v="$2" 'index($0, "    " v "    ") == 1 { s = substr($0, length(v) + 9); sub(/^[A-Z_]+    /, "", s); print s }'
 }
-
-
 PROFILE_KEY='HKCU\Software\Microsoft\Windows NT\CurrentVersion\Windows'
 profile_device() { reg_query "$PROFILE_KEY" Device; }
-
-ZV_PID=
-# Starts ZORVANE.EXE in the background and waits until its icon is in Wine's tray window.
-start_zorvane() {
-  # An icon left behind by a copy that was killed would look like ours: start from an empty tray.
-  if [ -n "$(tray_window)" ]; then
-    restart_bench_wine
-    wait_no_tray || fail "the tray window of an earlier copy does not go away"
-  fi
-  launch_zorvane "$@"
-  wait_for_tray || fail "no tray icon within 30 s"
+profile_is() {
+  local device
+  device=$(profile_device)
+  SEEN="the profile's device \"$device\""
+  [ "$device" = "$1" ]
 }
-# Starts ZORVANE.EXE in the background; ZV_PID is the program's own process.
+wait_for_profile() { wait_until 15 profile_is "$1"; }
+
+SETTINGS_KEY='HKCU\Software\Zorvane'
+SHELL_FOLDERS='HKCU\Software\Microsoft\Windows\CurrentVersion\Explorer\Shell Folders'
+LINK_NAME='Sets Windows 95 Default Printer.LNK'
+startup_folder_windows() { reg_query "$SHELL_FOLDERS" StartUp; }
+startup_link_unix() { echo "$(WINE winepath -u "$(startup_folder_windows)" 2>/dev/null | tr -d '\r')/$LINK_NAME"; }
+set_option() { WINE reg add "$SETTINGS_KEY" /v "$1" /t REG_DWORD /d "$2" /f >/dev/null; }
+
+ZV_PID=    # the copy the test works with
+ZV_PIDS=() # every copy the test started
+trap 'stop_zorvane; at_exit' EXIT
+at_exit() { :; }  # a test that changes more than the program redefines it to undo that
+# Starts a copy (by default ZORVANE.EXE) in the background; ZV_PID is the program's own process.
 launch_zorvane() {
   # Its output goes to a file: the desktop process it may start would hold a pipe open.
-  (exec "$ROOT/scripts/wine-run" "$TARGET" "${ZV_EXE:-$EXE}" "$@" </dev/null >>"$ARTIFACTS/zorvane-$(basename "$0" .sh).log" 2>&1) &
+  (exec "$ROOT/scripts/wine-run" "$TARGET" "${1:-$EXE}" </dev/null >>"$ARTIFACTS/zorvane-$(basename "$0" .sh).log" 2>&1) &
   ZV_PID=$!
-  trap 'stop_zorvane' EXIT
+  ZV_PIDS+=("$ZV_PID")
 }
+# An icon left behind by a copy that was killed would look like ours: start from an empty tray.
+empty_tray() {
+  tray_gone && return 0
+  restart_bench_wine
+  await 15 "the tray window of an earlier copy going away" tray_gone
+}
+start_zorvane() {
+  empty_tray
+  launch_zorvane "$@"
+  await 30 "the icon after the start" tray_shown
+}
+# Stops what is left of the copies this test started, and only those: an id whose process has
+# ended may since belong to another.
 stop_zorvane() {
-  [ -n "$ZV_PID" ] || return 0
-  kill "$ZV_PID" 2>/dev/null || true
-  local i
-  for i in $(seq 1 25); do kill -0 "$ZV_PID" 2>/dev/null || break; sleep 0.2; done
-  kill -9 "$ZV_PID" 2>/dev/null || true
+  local pid
+  for pid in "${ZV_PIDS[@]}"; do
+    [ "$(ps -o ppid= -p "$pid" 2>/dev/null | tr -d ' ')" = "$$" ] || continue
+    kill "$pid" 2>/dev/null || true
+    wait_until 5 ended "$pid" || kill -9 "$pid" 2>/dev/null || true
+  done
+  ZV_PIDS=()
   ZV_PID=
 }
+ended() {
+  SEEN="process $1 still runs"
+  ! kill -0 "$1" 2>/dev/null
+}
+# second_copy [PROGRAM]: runs another copy to its end and prints its exit code.
+second_copy() {
+  local status=0
+  timeout 30 "$ROOT/scripts/wine-run" "$TARGET" "${1:-$EXE}" </dev/null >/dev/null 2>&1 || status=$?
+  echo "$status"
+}
+
 # The tray window that Wine shows when no desktop tray exists: visible only while it holds an icon.
 tray_window() { xdotool search --onlyvisible --name '^Wine System Tray$' 2>/dev/null | head -1; }
-# wait_until TRIES COMMAND...: retries the command every 0.2 s until it succeeds.
-wait_until() {
-  local tries=$1 i
-  shift
-  for i in $(seq 1 "$tries"); do
-    "$@" && return 0
-    sleep 0.2
+tray_shown() {
+  SEEN="no icon in the tray"
+  [ -n "$(tray_window)" ] && SEEN="the icon in the tray"
+}
+tray_gone() { ! tray_shown; }
+# Windows of ours that can be seen (bigger than a point); the tray window belongs to explorer.
+visible_windows() {
+  local w WINDOW X Y WIDTH HEIGHT SCREEN
+  for w in $(xdotool search --onlyvisible --class 'zorvane.exe' 2>/dev/null); do
+    WIDTH=0 HEIGHT=0
+    # A window may go between the search and the question.
+    eval "$(xdotool getwindowgeometry --shell "$w" 2>/dev/null || true)"
+    [ "$WIDTH" -gt 1 ] && [ "$HEIGHT" -gt 1 ] && echo "$w ${WIDTH}x$HEIGHT $(xdotool getwindowname "$w" 2>/dev/null || true)"
   done
-  return 1
+  return 0
 }
-tray_shown() { [ -n "$(tray_window)" ]; }
-windows_shown() { [ -n "$(visible_windows)" ]; }
-windows_gone() { [ -z "$(visible_windows)" ]; }
-tray_gone() { [ -z "$(tray_window)" ]; }
-wait_for_tray() { wait_until 150 tray_shown; }
-wait_no_tray() { wait_until 75 tray_gone; }
-# Right-clicks the first icon of the tray window.
-right_click_icon() {
-  local w x y
-  w=$(tray_window)
-  eval "$(xdotool getwindowgeometry --shell "$w")"
-  xdotool mousemove $((X + 10)) $((Y + 10)) click 3
-  sleep 1
-  focus_ours
+windows_shown() {
+  local shown
+  shown=$(visible_windows)
+  SEEN="windows of ours: ${shown:-none}"
+  [ -n "$shown" ]
 }
+windows_gone() { ! windows_shown; }
 # Without a window manager nobody gives keyboard focus back after a window closes: give it to
 # the window of ours that is up (the menu, a dialog), as a window manager would.
 focus_ours() {
@@ -123,28 +177,36 @@ focus_ours() {
   w=$(xdotool search --onlyvisible --class 'zorvane.exe' 2>/dev/null | tail -1)
   [ -n "$w" ] && xdotool windowfocus --sync "$w" 2>/dev/null || true
 }
-# Windows of ours that can be seen (bigger than a point); the tray window belongs to explorer.
-visible_windows() {
-  local w
-  for w in $(xdotool search --onlyvisible --class 'zorvane.exe' 2>/dev/null); do
-    eval "$(xdotool getwindowgeometry --shell "$w")"
-    [ "$WIDTH" -gt 1 ] && [ "$HEIGHT" -gt 1 ] && echo "$w ${WIDTH}x$HEIGHT $(xdotool getwindowname "$w")"
-  done
-  return 0
+# click_icon XDOTOOL-CLICK-ARGUMENTS...: clicks the first icon of the tray window.
+click_icon() {
+  local w WINDOW X Y WIDTH HEIGHT SCREEN
+  w=$(tray_window)
+  [ -n "$w" ] || fail "no icon to click"
+  eval "$(xdotool getwindowgeometry --shell "$w")"
+  xdotool mousemove $((X + 10)) $((Y + 10)) click "$@"
+}
+# Right-clicks the icon and waits for the menu, to which it gives the keyboard.
+open_menu() {
+  wait_until 10 windows_gone || return 1  # a window still closing would be taken for the menu
+  click_icon 3
+  wait_until 10 windows_shown && focus_ours
+}
+right_click_icon() {
+  SEEN=
+  open_menu || fail "no menu after a right-click (saw: $SEEN)"
+}
+# window_opens DESCRIPTION PICTURE: checks that a window of ours comes up and keeps its picture.
+window_opens() {
+  check "$1" wait_until 15 windows_shown
+  echo "  $SEEN"
+  screenshot "$2"
 }
 # Ends the program as a person would: Exit, the first item of its menu.
 exit_zorvane() {
   right_click_icon
   xdotool key Down Return
-  local i
-  for i in $(seq 1 50); do kill -0 "$ZV_PID" 2>/dev/null || break; sleep 0.2; done
-  ! kill -0 "$ZV_PID" 2>/dev/null || return 1
+  wait_until 15 ended "$ZV_PID" || return 1
   ZV_PID=
-  wait_no_tray
+  wait_until 10 tray_gone
 }
-SETTINGS_KEY='HKCU\Software\Zorvane'
-SHELL_FOLDERS='HKCU\Software\Microsoft\Windows\CurrentVersion\Explorer\Shell Folders'
-LINK_NAME='Sets Windows 95 Default Printer.LNK'
-startup_folder_windows() { reg_query "$SHELL_FOLDERS" StartUp; }
-startup_link_unix() { echo "$(WINE winepath -u "$(startup_folder_windows)" 2>/dev/null | tr -d '\r')/$LINK_NAME"; }
 screenshot() { import -window root "$ARTIFACTS/$1.png"; }

@@ -33,17 +33,7 @@ std::string NextField(const std::string& text, std::size_t& cursor) {
 
 TPrinter::TPrinter() = default;
 
-TPrinter::~TPrinter() { HoldBlock(nullptr); }
-
-void TPrinter::HoldBlock(HGLOBAL block) {
-  if (block == block_) return;
-  if (block_) {
-    GlobalUnlock(block_);
-    GlobalFree(block_);
-  }
-  block_ = block;
-  devMode_ = block_ ? static_cast<DEVMODEA*>(GlobalLock(block_)) : nullptr;
-}
+TPrinter::~TPrinter() = default;
 
 const std::vector<TPrinterEntry>& TPrinter::Entries() { return EntryList(); }
 
@@ -96,7 +86,7 @@ void TPrinter::SelectDefault() {
 
 void TPrinter::SelectPrinter(const std::string& device, const std::string& driver, const std::string& port,
                              HGLOBAL block) {
-  HoldBlock(block);
+  block_.Reset(block);
   printer_.Reset();
 
   auto& entries = EntryList();
@@ -109,15 +99,16 @@ void TPrinter::SelectPrinter(const std::string& device, const std::string& drive
 
   ISpoolerApi& spooler = Spooler();
   printer_.Reset(spooler.OpenPrinterHandle(device));
-  if (!printer_ || block_) return;
+  if (!printer_ || block_.Get()) return;
   DEVMODEA scratch{};
   LONG size = spooler.QueryDocumentProperties(printer_.Get(), device, &scratch, &scratch, 0);
   if (size <= 0) return;
   HGLOBAL fresh = GlobalAlloc(kBlockFlags, static_cast<SIZE_T>(size));
   if (!fresh) return;
-  HoldBlock(fresh);
-  if (!devMode_ || spooler.QueryDocumentProperties(printer_.Get(), device, devMode_, devMode_, DM_OUT_BUFFER) < 0)
-    HoldBlock(nullptr);
+  block_.Reset(fresh);
+  auto* devMode = static_cast<DEVMODEA*>(block_.Data());
+  if (!devMode || spooler.QueryDocumentProperties(printer_.Get(), device, devMode, devMode, DM_OUT_BUFFER) < 0)
+    block_.Reset();
 }
 
 std::int32_t TPrinter::CurrentIndex() {
@@ -137,7 +128,7 @@ void TPrinter::SetCurrentIndex(std::int32_t value) {
 
 void TPrinter::ReadCurrent(std::string& device, std::string& driver, std::string& port, HGLOBAL& block) {
   const std::int32_t index = CurrentIndex();
-  block = block_;
+  block = block_.Get();
   const TPrinterDevice& current = Entries().at(static_cast<std::size_t>(index)).Device;
   device = current.DeviceName;
   driver = current.DriverName;
@@ -152,7 +143,7 @@ std::int32_t TPrinter::IndexOf(const std::string& device, const std::string& por
 }
 
 void TPrinter::ResetToDefault() {
-  if (entries_ && block_ && currentIndex_ >= 0 && static_cast<std::size_t>(currentIndex_) < entries_->size() &&
+  if (entries_ && block_.Get() && currentIndex_ >= 0 && static_cast<std::size_t>(currentIndex_) < entries_->size() &&
       (*entries_)[static_cast<std::size_t>(currentIndex_)].Device.DeviceName == DefaultDevice())
     return;
   try {
@@ -167,7 +158,7 @@ void TPrinter::ResetToDefault() {
 
 void TPrinter::Discard() {
   printer_.Reset();
-  HoldBlock(nullptr);
+  block_.Reset();
   entries_.reset();
   currentIndex_ = -1;
 }

@@ -66,19 +66,17 @@ class TPrinter {
   // Lets go of the list, the index, the block and the printer handle: the object is as new.
   void Discard();
 
-  HGLOBAL DeviceModeBlock() const { return block_; }
-  const DEVMODEA* DevMode() const { return devMode_; }
+  HGLOBAL DeviceModeBlock() const { return block_.Get(); }
+  const DEVMODEA* DevMode() const { return static_cast<const DEVMODEA*>(block_.Data()); }
   HANDLE PrinterHandle() const { return printer_.Get(); }
 
  private:
   std::vector<TPrinterEntry>& EntryList();
   void SelectDefault();
-  void HoldBlock(HGLOBAL block);
 
   std::unique_ptr<std::vector<TPrinterEntry>> entries_;
   std::int32_t currentIndex_ = -1;
-  HGLOBAL block_ = nullptr;
-  DEVMODEA* devMode_ = nullptr;
+  TLockedBlock block_;
   TPrinterHandle printer_;
 };
 

@@ -72,7 +72,7 @@ class TRealSpooler final : public ISpoolerApi {
     return OpenPrinterA(name.data(), &printer, nullptr) ? printer : nullptr;
   }
 
-  void ClosePrinterHandle(HANDLE printer) override { ::ClosePrinter(printer); }
+  void ClosePrinterHandle(HANDLE printer) override { TSpoolerHandle(printer).Close(); }
 
   LONG QueryDocumentProperties(HANDLE printer, const std::string& device, DEVMODEA* output, DEVMODEA* input,
                                DWORD mode) override {

@@ -17,7 +17,7 @@ void TPreviousInstance::Detect(const std::string& modulePath) {
   mutexName_ = (slash == std::string::npos ? modulePath : modulePath.substr(slash + 1)).substr(0, 255);
   SetWindowTitle(mutexName_);
   CloseMutex();
-  mutex_ = CreateMutexA(nullptr, TRUE, mutexName_.c_str());
+  mutex_.Reset(CreateMutexA(nullptr, TRUE, mutexName_.c_str()));
   const DWORD error = GetLastError();
   found_ = false;
   if (mutex_ && error == ERROR_ALREADY_EXISTS) {
@@ -26,10 +26,7 @@ void TPreviousInstance::Detect(const std::string& modulePath) {
   }
 }
 
-void TPreviousInstance::CloseMutex() {
-  if (mutex_) CloseHandle(mutex_);
-  mutex_ = nullptr;
-}
+void TPreviousInstance::CloseMutex() { mutex_.Reset(); }
 
 void InitJust1_32() {
   AddExitProc([] {

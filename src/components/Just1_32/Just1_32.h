@@ -6,6 +6,7 @@
 #include <string>
 
 #include "framework/Component.h"
+#include "framework/Handles.h"
 
 namespace zv {
 
@@ -19,13 +20,13 @@ class TPreviousInstance {
   void Detect(const std::string& modulePath);
   const std::string& MutexName() const { return mutexName_; }
   bool Found() const { return found_; }
-  HANDLE MutexHandle() const { return mutex_; }
+  HANDLE MutexHandle() const { return mutex_.Get(); }
   void CloseMutex();
 
  private:
   std::string windowTitle_;
   std::string mutexName_;
-  HANDLE mutex_ = nullptr;
+  TKernelHandle mutex_;
   bool found_ = false;
 };
 

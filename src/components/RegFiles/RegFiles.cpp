@@ -113,38 +113,31 @@ bool TRegFile::OpenKey(const std::string& path, bool openOnly) {
     CheckResult(RegCreateKeyExA(root, path.c_str(), 0, emptyClass, REG_OPTION_NON_VOLATILE, KEY_ALL_ACCESS, nullptr,
                                 &key, &disposition));
   }
-  openKey_ = key;
+  openKey_.Reset(key);
   return true;
 }
 
 void TRegFile::CloseKey() {
-  if (!openKey_) return;
-  // The handle is given up whether or not the platform could close it.
-  const HKEY key = openKey_;
-  openKey_ = nullptr;
-  CheckResult(RegCloseKey(key));
+  if (openKey_) CheckResult(openKey_.Close());
 }
 
-void TRegFile::CloseKeyAfterFailure() noexcept {
-  if (openKey_) RegCloseKey(openKey_);
-  openKey_ = nullptr;
-}
+void TRegFile::CloseKeyAfterFailure() noexcept { openKey_.Reset(); }
 
 std::int32_t TRegFile::QueryValueSize(const std::string& valueName, DWORD& dataType) {
   DWORD size = 0;
-  if (RegQueryValueExA(openKey_, ValueNameArg(valueName), nullptr, &dataType, nullptr, &size) != ERROR_SUCCESS)
+  if (RegQueryValueExA(openKey_.Get(), ValueNameArg(valueName), nullptr, &dataType, nullptr, &size) != ERROR_SUCCESS)
     return -1;
   return size > 0x7FFFFFFF ? -1 : static_cast<std::int32_t>(size);
 }
 
 DWORD TRegFile::QueryValueData(const std::string& valueName, std::uint8_t* buffer, DWORD& size) {
   DWORD dataType = REG_NONE;
-  CheckResult(RegQueryValueExA(openKey_, ValueNameArg(valueName), nullptr, &dataType, buffer, &size));
+  CheckResult(RegQueryValueExA(openKey_.Get(), ValueNameArg(valueName), nullptr, &dataType, buffer, &size));
   return dataType;
 }
 
 void TRegFile::SetValueData(const std::string& valueName, const std::uint8_t* buffer, DWORD dataType, DWORD size) {
-  CheckResult(RegSetValueExA(openKey_, ValueNameArg(valueName), 0, dataType, buffer, size));
+  CheckResult(RegSetValueExA(openKey_.Get(), ValueNameArg(valueName), 0, dataType, buffer, size));
 }
 
 void TRegFile::ReadValue(const std::string& name, TVariant& value) {
@@ -204,7 +197,7 @@ void TRegFile::DeleteKey(const std::string& subKey) {
   // An empty name would address Key itself; nobody asks for that, so nothing is deleted.
   if (subKey.empty()) return;
   if (!OpenKey(Key, true)) return;
-  const LONG result = RegDeleteKeyA(openKey_, subKey.c_str());
+  const LONG result = RegDeleteKeyA(openKey_.Get(), subKey.c_str());
   if (result != ERROR_SUCCESS) {
     CloseKeyAfterFailure();
     CheckResult(result);

@@ -9,6 +9,7 @@
 
 #include "framework/Component.h"
 #include "framework/Exception.h"
+#include "framework/Handles.h"
 #include "framework/Variant.h"
 
 namespace zv {
@@ -61,7 +62,7 @@ class TRegFile : public TComponent {
  private:
   // Closes the open key while a failure is already on its way; a close error then adds nothing.
   void CloseKeyAfterFailure() noexcept;
-  HKEY openKey_ = nullptr;
+  TKeyHandle openKey_;
 };
 
 }  // namespace zv

@@ -1,0 +1,18 @@
+#pragma once
+// The program's own names and texts, in one place below everything that shows or stores them.
+
+namespace zv {
+
+inline constexpr char kApplicationTitle[] = "Zorvane";
+inline constexpr char kDescription[] = "Sets Windows 95 Default Printer";
+inline constexpr char kVersion[] = "1.0b";
+inline constexpr char kAuthor[] = "Fenwarrow";
+// The contact lines of the About window; the first sets its width.
+inline constexpr char kContactLine1[] = "fenwarrow@zorvane.example";
+inline constexpr char kContactLine2[] = "zorvane.example";
+
+inline constexpr char kNoDefaultPrinterTip[] = "There is no Default Printer";
+inline constexpr char kFailureToSetDefault[] = "Failure to set Default Printer!";
+inline constexpr char kUnInstallQuestion[] = "Are you sure you want to do this ?";
+
+}  // namespace zv
