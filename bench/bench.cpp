@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "FakeDialogs.h"
 #include "FakeSpooler.h"
 #include "app/cups_default.h"
 #include "app/main_window.h"
@@ -87,15 +88,17 @@ void SwitchBench(int rounds) {
     form.OwnBroadcast = false;
   }
   // The same choice without the CUPS step (as on Windows), to show what that step costs.
-  struct TNoCups : ICupsPlatform {
+  struct TNoCups : TStandIn<ICupsPlatform> {
     bool UnderWine() override { return false; }
     std::string FindFile(const std::string&) override { return ""; }
     bool Run(const std::string&, DWORD) override { return false; }
-  } noCups;
-  SetCupsPlatform(&noCups);
+  };
   std::vector<double> windowsWay;
-  for (int r = 0; r < rounds; ++r) windowsWay.push_back(Micros([&] { items.Items(FixedCount + 1 + r % 2)->Click(); }));
-  SetCupsPlatform(nullptr);
+  {
+    TNoCups noCups;
+    for (int r = 0; r < rounds; ++r)
+      windowsWay.push_back(Micros([&] { items.Items(FixedCount + 1 + r % 2)->Click(); }));
+  }
   const TStats p = Stats(program), f = Stats(floor), w = Stats(windowsWay);
   std::printf("switch program %.0f %.0f %.0f floor %.0f %.0f %.0f nocups %.0f %.0f %.0f\n", p.median, p.min, p.max,
               f.median, f.min, f.max, w.median, w.min, w.max);
@@ -154,7 +157,7 @@ int main(int argc, char** argv) {
   InitPrinterUnit();
   Application = new TApplication();
   Application->SetTitle("ZorvaneBench");
-  Application->OnMessageBox = [](const std::string&, const std::string&, UINT) { return IDOK; };
+  zv::test::TFakeDialogs dialogs;  // a failure is counted, not shown
   const std::string what = argc > 1 ? argv[1] : "";
   if (what == "menu") MenuBench();
   if (what == "catalogue") CatalogueBench();

@@ -7,14 +7,12 @@
 
 namespace zv::test {
 
-class TFakeNotifyIcon : public INotifyIconApi {
+class TFakeNotifyIcon : public TStandIn<INotifyIconApi> {
  public:
   struct TCall {
     DWORD message;
     TNotifyIconData data;
   };
-  TFakeNotifyIcon() { SetNotifyIconApi(this); }
-  ~TFakeNotifyIcon() override { SetNotifyIconApi(nullptr); }
   BOOL ShellNotifyIcon(DWORD message, TNotifyIconData& data) override {
     calls.push_back({message, data});
     // The shell's call is a sent message: while it waits, messages sent to us are handled.

@@ -12,11 +12,8 @@
 
 namespace zv::test {
 
-class TFakeSpooler : public ISpoolerApi {
+class TFakeSpooler : public TStandIn<ISpoolerApi> {
  public:
-  TFakeSpooler() { SetSpooler(this); }
-  ~TFakeSpooler() override { SetSpooler(nullptr); }
-
   DWORD platformId = 2;
   std::vector<TPrinterRecord> printers;
   std::map<std::string, std::string> profile;  // "section/key", lower case -> value

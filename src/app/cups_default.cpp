@@ -49,8 +49,6 @@ class TRealCupsPlatform final : public ICupsPlatform {
   }
 };
 
-TRealCupsPlatform realPlatform;
-ICupsPlatform* platform = &realPlatform;
 std::string knownCupsDefault;  // the queue CUPS is known to have as default
 std::string lastAttempt;       // tried once; not again until another printer is chosen
 
@@ -78,8 +76,11 @@ bool PlainQueueName(const std::string& queue) {
 
 }  // namespace
 
-ICupsPlatform& CupsPlatform() { return *platform; }
-void SetCupsPlatform(ICupsPlatform* replacement) { platform = replacement ? replacement : &realPlatform; }
+template <>
+ICupsPlatform& TSeam<ICupsPlatform>::Platform() {
+  static TRealCupsPlatform platform;
+  return platform;
+}
 
 void InitCupsDefault() {
   // Loading the spooler has just copied CUPS's default into the profile.

@@ -7,6 +7,8 @@
 
 #include <string>
 
+#include "framework/Seam.h"
+
 namespace zv {
 
 // What the unit needs of the platform; replaceable so tests can see what would be run.
@@ -19,8 +21,9 @@ class ICupsPlatform {
   // Runs a program and waits for it at most the given time; true when it ended with code 0.
   virtual bool Run(const std::string& commandLine, DWORD timeoutMs) = 0;
 };
-ICupsPlatform& CupsPlatform();
-void SetCupsPlatform(ICupsPlatform* platform);  // null puts the real platform back
+template <>
+ICupsPlatform& TSeam<ICupsPlatform>::Platform();
+inline ICupsPlatform& CupsPlatform() { return TSeam<ICupsPlatform>::Calls(); }
 
 // Start-up hook: notes CUPS's default as the spooler reported it when the program started.
 void InitCupsDefault();

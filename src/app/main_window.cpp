@@ -1,5 +1,7 @@
 #include "app/main_window.h"
 
+#include "app/Shell.h"
+
 #include "app/printers/Printer.h"
 #include "forms/AboutForm.h"
 #include "framework/Application.h"
@@ -149,8 +151,6 @@ void TMainForm::SetOptionsOnClick(TComponent* sender) {
 
 void TMainForm::TrayFormDblClick(TComponent*) { OpenPrinterSetup(); }
 
-TMessageBeep MessageBeepFunction = &MessageBeep;
-
 namespace {
 // Takes the icon out of the notification area and puts it back when the guard ends, unless
 // the program is closing by then.
@@ -192,7 +192,7 @@ std::string AddPrinterCommandLine() {
 void TMainForm::UnInstall() {
   const std::string caption = Application->Title() + ": " + OptionName(mUnInstall->Caption());
   TIconAway away(*TrayForm);
-  MessageBeepFunction(0);
+  Shell().Beep(0);
   if (Application->MessageBox(kUnInstallQuestion, caption, MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2) != IDYES) return;
   away.closing = true;
   RemoveStartupShortcut();
@@ -214,7 +214,7 @@ void TMainForm::AddPrinter() {
 void TMainForm::OpenPrinterSetup() {
   if (!DefaultKnown) return;
   if (SetupDialogOpen) {
-    MessageBeepFunction(0);
+    Shell().Beep(0);
     return;
   }
   TFlagGuard open(SetupDialogOpen);

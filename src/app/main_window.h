@@ -32,18 +32,6 @@ extern bool FirstRun;
 extern std::string ShortcutPath;
 inline constexpr char kShellFoldersKey[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders";
 
-// SHGetFolderPathA; replaceable so tests can take the shell's StartUp folder away.
-using TShellFolderPath = HRESULT(WINAPI*)(HWND owner, int folder, HANDLE token, DWORD flags, LPSTR path);
-extern TShellFolderPath ShellFolderPath;
-
-// SHChangeNotify; replaceable so tests can see the notice (the machine's shell delivers none).
-using TShellChangeNotify = void(WINAPI*)(LONG event, UINT flags, LPCVOID item1, LPCVOID item2);
-extern TShellChangeNotify ShellChangeNotify;
-
-// MessageBeep; replaceable so tests can hear it.
-using TMessageBeep = BOOL(WINAPI*)(UINT type);
-extern TMessageBeep MessageBeepFunction;
-
 // The command line that opens the system's Printers folder: control.exe by its full path.
 std::string AddPrinterCommandLine();
 

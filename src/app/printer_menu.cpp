@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "app/cups_default.h"
+#include "app/Shell.h"
 #include "app/main_window.h"
 #include "app/printers/Printer.h"
 #include "app/printers/SpoolerApi.h"
@@ -111,7 +112,7 @@ void TMainForm::ApplyDefaultPrinter(int position) {
     const int nowChecked = CheckedEntry(items);
     if (nowChecked >= 0) TrayForm->SetToolTip(items.Items(nowChecked)->Caption());
     if (position != -1) {
-      MessageBeepFunction(0);
+      Shell().Beep(0);
       Application->MessageBox(kFailureToSetDefault, Application->Title(), MB_OK);
     }
     return;

@@ -5,6 +5,7 @@
 
 #include <cctype>
 
+#include "app/Shell.h"
 #include "app/main_window.h"
 #include "components/shell_link/ShellLink.h"
 #include "framework/Com.h"
@@ -13,10 +14,20 @@
 namespace zv {
 
 std::string ShortcutPath;
-TShellChangeNotify ShellChangeNotify = &SHChangeNotify;
-TShellFolderPath ShellFolderPath = &SHGetFolderPathA;
-
 namespace {
+
+class TPlatformShell final : public IShellCalls {
+ public:
+  std::string StartupFolder() override {
+    char folder[MAX_PATH] = "";  // the size the shell's call is made for
+    return SUCCEEDED(SHGetFolderPathA(nullptr, CSIDL_STARTUP, nullptr, SHGFP_TYPE_CURRENT, folder)) ? folder : "";
+  }
+  void ChangeNotify(LONG event, UINT flags, const std::string& item1, const std::string& item2) override {
+    SHChangeNotify(event, flags, item1.c_str(), item2.c_str());
+  }
+  void Beep(UINT type) override { MessageBeep(type); }
+};
+
 bool FileExists(const std::string& path) {
   const DWORD attributes = GetFileAttributesA(path.c_str());
   return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
@@ -31,6 +42,12 @@ bool AbsoluteFolder(const std::string& folder) {
 }
 }  // namespace
 
+template <>
+IShellCalls& TSeam<IShellCalls>::Platform() {
+  static TPlatformShell shell;
+  return shell;
+}
+
 void TMainForm::ComputeShortcutPath() {
   ShortcutPath.clear();
   std::string folder;
@@ -42,10 +59,7 @@ void TMainForm::ComputeShortcutPath() {
   } catch (const std::exception&) {
   }
   // Never a relative path: that would put the shortcut wherever the current drive's root is.
-  if (!AbsoluteFolder(folder)) {
-    char shell[MAX_PATH] = "";
-    folder = SUCCEEDED(ShellFolderPath(nullptr, CSIDL_STARTUP, nullptr, SHGFP_TYPE_CURRENT, shell)) ? shell : "";
-  }
+  if (!AbsoluteFolder(folder)) folder = Shell().StartupFolder();
   if (!AbsoluteFolder(folder)) return;
   if (folder.back() != '\\') folder += '\\';
   // Kept whole: a path cut short would name a file without the .LNK extension.
@@ -63,7 +77,7 @@ bool TMainForm::CreateStartupShortcut() {
 void TMainForm::RemoveStartupShortcut() {
   if (ShortcutPath.empty()) return;
   if (FileExists(ShortcutPath)) DeleteFileA(ShortcutPath.c_str());
-  ShellChangeNotify(SHCNE_DELETE, SHCNF_PATHA, ShortcutPath.c_str(), ShortcutPath.c_str());
+  Shell().ChangeNotify(SHCNE_DELETE, SHCNF_PATHA, ShortcutPath, ShortcutPath);
 }
 
 }  // namespace zv

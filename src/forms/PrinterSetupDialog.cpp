@@ -2,9 +2,11 @@
 
 #include <cstring>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "framework/Application.h"
+#include "framework/Dialogs.h"
 #include "framework/Form.h"
 #include "framework/Handles.h"
 
@@ -66,7 +68,7 @@ bool TCommonDialog::HelpHook(UINT message, WPARAM, LPARAM) {
   return message == helpMessage && HelpContext != 0;
 }
 
-BOOL TCommonDialog::RunTaskModal(TDialogFunction dialog, PRINTDLGA& record) {
+BOOL TCommonDialog::RunTaskModal(PRINTDLGA& record) {
   TModalScope scope;
   struct THelp {
     explicit THelp(TCommonDialog* dialog) {
@@ -77,7 +79,7 @@ BOOL TCommonDialog::RunTaskModal(TDialogFunction dialog, PRINTDLGA& record) {
       if (Application) Application->MessageHook = nullptr;
     }
   } help(this);
-  return dialog(&record);
+  return Dialogs().PrintDialog(record);
 }
 
 void TPrinterSetupDialog::RunSetup(TPrinter& printer) {
@@ -93,13 +95,16 @@ void TPrinterSetupDialog::RunSetup(TPrinter& printer) {
   ctl3dWanted = Ctl3D;
   record.lpfnSetupHook = &SetupDialogHook;
   record.hwndOwner = Application ? Application->Handle() : nullptr;
+  // The record's blocks are freed on every way out, whatever the dialog put there, but for the
+  // settings a confirmed choice hands to the catalogue.
+  struct TRecordBlocks {
+    PRINTDLGA& record;
+    ~TRecordBlocks() {
+      TGlobalMemory devNames(record.hDevNames), devMode(record.hDevMode);
+    }
+  } blocks{record};
 
-  const BOOL confirmed = RunTaskModal(DialogFunction, record);
-  TGlobalMemory devNames(record.hDevNames);
-  if (!confirmed || !record.hDevNames) {
-    TGlobalMemory dropped(record.hDevMode);
-    return;
-  }
+  if (!RunTaskModal(record) || !record.hDevNames) return;
   std::string newDevice, newDriver, newPort;
   {
     TGlobalLock names(record.hDevNames);
@@ -113,7 +118,7 @@ void TPrinterSetupDialog::RunSetup(TPrinter& printer) {
     }
   }
   // The catalogue owns the dialog's settings block from here on.
-  printer.SelectPrinter(newDevice, newDriver, newPort, record.hDevMode);
+  printer.SelectPrinter(newDevice, newDriver, newPort, std::exchange(record.hDevMode, nullptr));
 }
 
 UINT_PTR CALLBACK SetupDialogHook(HWND window, UINT message, WPARAM, LPARAM) {

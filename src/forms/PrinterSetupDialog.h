@@ -15,8 +15,6 @@ namespace zv {
 static_assert(sizeof(PRINTDLGA) == 66);
 #endif
 
-using TDialogFunction = BOOL(WINAPI*)(PRINTDLGA* record);
-
 class TCommonDialog : public TComponent {
  public:
   explicit TCommonDialog(TComponent* owner) : TComponent(owner) {}
@@ -25,8 +23,8 @@ class TCommonDialog : public TComponent {
 
   // Handles the dialogs' help request while a dialog runs; true when handled.
   virtual bool HelpHook(UINT message, WPARAM wParam, LPARAM lParam);
-  // Runs a system dialog function task-modally: the thread's other windows are disabled meanwhile.
-  virtual BOOL RunTaskModal(TDialogFunction dialog, PRINTDLGA& record);
+  // Runs the system's dialog task-modally: the thread's other windows are disabled meanwhile.
+  virtual BOOL RunTaskModal(PRINTDLGA& record);
 };
 
 class TPrinterSetupDialog : public TCommonDialog {
@@ -34,8 +32,6 @@ class TPrinterSetupDialog : public TCommonDialog {
   explicit TPrinterSetupDialog(TComponent* owner) : TCommonDialog(owner) {}
   // Shows the dialog for the catalogue's current printer; a confirmed choice becomes its current.
   void RunSetup(TPrinter& printer);
-  // PrintDlgA unless a test stands in for it.
-  TDialogFunction DialogFunction = &PrintDlgA;
 };
 
 // The setup hook given to the dialog: places it when it opens.

@@ -1,5 +1,6 @@
 #include "framework/Application.h"
 
+#include "framework/Dialogs.h"
 #include "framework/Exception.h"
 #include "framework/Form.h"
 
@@ -79,8 +80,7 @@ void TApplication::Terminate() {
 }
 
 int TApplication::MessageBox(const std::string& text, const std::string& caption, UINT flags) {
-  if (OnMessageBox) return OnMessageBox(text, caption, flags);
-  return MessageBoxA(Handle(), text.c_str(), caption.c_str(), flags);
+  return Dialogs().MessageBox(Handle(), text, caption, flags);
 }
 
 void TApplication::HandleException(const std::exception& error) {

@@ -43,8 +43,6 @@ class TApplication : public TComponent {
 
   // A plain message box with the application's window as owner; returns the button pressed.
   int MessageBox(const std::string& text, const std::string& caption, UINT flags);
-  // Replaces the message box (tests answer it); empty means the platform's own.
-  std::function<int(const std::string& text, const std::string& caption, UINT flags)> OnMessageBox;
 
   // Sees every message of the application's window first while set; true means handled.
   std::function<bool(UINT message, WPARAM wParam, LPARAM lParam)> MessageHook;

@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "FakeDialogs.h"
 #include "FakeNotifyIcon.h"
 #include "FakeSpooler.h"
 #include "RegistryFixture.h"
@@ -15,55 +16,38 @@
 namespace zv::test {
 namespace {
 
-int beeps = 0;
-BOOL WINAPI CountBeep(UINT) {
-  ++beeps;
-  return TRUE;
-}
-int dialogs = 0;
-BOOL WINAPI CancelDialog(PRINTDLGA*) {
-  ++dialogs;
-  return FALSE;
-}
-
 class CommandsTest : public testing::Test {
  protected:
   void SetUp() override {
-    beeps = dialogs = 0;
-    MessageBeepFunction = &CountBeep;
     FirstRun = false;
     SharedPrinter().Discard();
     spooler.printers = {{"P", ""}, {"Q on LPT1:", ""}};
     spooler.SetDefault("P,,");
-    Application->OnMessageBox = [this](const std::string& text, const std::string& caption, UINT flags) {
-      asked.push_back(caption + "|" + text + "|" + std::to_string(flags));
+    dialogs.answer = IDNO;
+    dialogs.WhileAsked = [this] {
       // The icon is away while the question is up.
-      iconWhileAsked = shell.calls.empty() ? -1 : static_cast<int>(shell.calls.back().message);
-      return answer;
+      iconWhileAsked = tray.calls.empty() ? -1 : static_cast<int>(tray.calls.back().message);
     };
     form = std::make_unique<TMainForm>(Application);
-    form->PrinterSetupDialog->DialogFunction = &CancelDialog;
     form->LoadSettings();
     form->BuildPrinterMenu();
     form->ApplyDefaultPrinter(-1);
     form->TrayForm->SetActive(true);
-    shell.calls.clear();
+    tray.calls.clear();
   }
   void TearDown() override {
     SharedPrinter().Discard();
-    Application->OnMessageBox = nullptr;
     Application->SetMainForm(nullptr);
-    MessageBeepFunction = &MessageBeep;
     FirstRun = true;
   }
   void Click(TMenuItem* item) { item->Click(); }
 
   TTestKey settings{"Software\\Zorvane"};
   TFakeSpooler spooler;
-  TFakeNotifyIcon shell;
+  TFakeNotifyIcon tray;
+  TFakeShell shell;
+  TFakeDialogs dialogs;
   std::unique_ptr<TMainForm> form;
-  std::vector<std::string> asked;
-  int answer = IDNO;
   int iconWhileAsked = 0;
 };
 
@@ -71,10 +55,10 @@ TEST_F(CommandsTest, UnInstallAnsweredNoLeavesEverythingAndBringsTheIconBack) {
   form->ComputeShortcutPath();
   form->CreateStartupShortcut();
   Click(form->mUnInstall);
-  EXPECT_EQ(asked, (std::vector<std::string>{"Zorvane: UnInstall|Are you sure you want to do this ?|292"}));
+  EXPECT_EQ(dialogs.messages, (std::vector<std::string>{"Zorvane: UnInstall: Are you sure you want to do this ? 292"}));
   EXPECT_EQ(iconWhileAsked, NIM_DELETE);
-  EXPECT_EQ(beeps, 1);
-  EXPECT_EQ(shell.Messages(), (std::vector<DWORD>{NIM_DELETE, NIM_ADD}));
+  EXPECT_EQ(shell.beeps, 1);
+  EXPECT_EQ(tray.Messages(), (std::vector<DWORD>{NIM_DELETE, NIM_ADD}));
   EXPECT_TRUE(form->ShortcutExists());
   EXPECT_TRUE(TTestKey::Exists("Software\\Zorvane"));
   MSG quit;
@@ -85,30 +69,30 @@ TEST_F(CommandsTest, UnInstallAnsweredYesRemovesTheShortcutAndSettingsAndCloses)
   Application->SetMainForm(form.get());
   form->ComputeShortcutPath();
   form->CreateStartupShortcut();
-  answer = IDYES;
+  dialogs.answer = IDYES;
   Click(form->mUnInstall);
   EXPECT_FALSE(form->ShortcutExists());
   EXPECT_FALSE(TTestKey::Exists("Software\\Zorvane"));
-  EXPECT_EQ(shell.Messages(), (std::vector<DWORD>{NIM_DELETE}));  // the icon stays away
+  EXPECT_EQ(tray.Messages(), (std::vector<DWORD>{NIM_DELETE}));  // the icon stays away
   MSG quit;
   EXPECT_TRUE(PeekMessageA(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE));  // the program ends
 }
 
 TEST_F(CommandsTest, PrinterSettingsOpensOneDialogAndOnlyWithADefault) {
   form->TrayFormDblClick(form->TrayForm);
-  EXPECT_EQ(dialogs, 1);
+  EXPECT_EQ(dialogs.dialogs, 1);
   EXPECT_FALSE(form->SetupDialogOpen);
   form->SetupDialogOpen = true;  // as while the dialog is up
   form->TrayFormDblClick(form->TrayForm);
   Click(form->mPrinterSettings);
-  EXPECT_EQ(dialogs, 1);
-  EXPECT_EQ(beeps, 2);
+  EXPECT_EQ(dialogs.dialogs, 1);
+  EXPECT_EQ(shell.beeps, 2);
   form->SetupDialogOpen = false;
   spooler.SetDefault("");
   form->BuildPrinterMenu();
   form->TrayFormDblClick(form->TrayForm);
-  EXPECT_EQ(dialogs, 1);
-  EXPECT_EQ(beeps, 2);
+  EXPECT_EQ(dialogs.dialogs, 1);
+  EXPECT_EQ(shell.beeps, 2);
 }
 
 TEST_F(CommandsTest, ShowPortInformationChangesEveryCaptionAtOnceAndKeepsTheCheck) {
@@ -134,7 +118,7 @@ TEST_F(CommandsTest, ShowSplashScreenChangesOnlyTheStoredOptionAndItsCheck) {
   EXPECT_FALSE(form->mShowSplashScreen->Checked());
   EXPECT_EQ(TTestKey::GetRaw("Software\\Zorvane", "Show Splash Screen").data, (std::vector<std::uint8_t>{0, 0, 0, 0}));
   EXPECT_EQ(spooler.writes, writes);
-  EXPECT_TRUE(shell.calls.empty());
+  EXPECT_TRUE(tray.calls.empty());
 }
 
 // Presses Escape in the About window once it is up, noting whether the icon was away then.
@@ -154,13 +138,13 @@ void CALLBACK PressEscape(HWND, UINT, UINT_PTR timer, DWORD) {
 }
 
 TEST_F(CommandsTest, AboutTakesTheIconAwayWhileItsWindowIsUp) {
-  shellSeen = &shell;
+  shellSeen = &tray;
   iconAwayWhileAbout = false;
   SetTimer(nullptr, 0, 300, &PressEscape);
   Click(form->mAbout);
   EXPECT_TRUE(iconAwayWhileAbout);
   EXPECT_EQ(visibleWhileAbout, 1);  // the About window, and nothing else of ours
-  EXPECT_EQ(shell.Messages(), (std::vector<DWORD>{NIM_DELETE, NIM_ADD}));
+  EXPECT_EQ(tray.Messages(), (std::vector<DWORD>{NIM_DELETE, NIM_ADD}));
 }
 
 }  // namespace

@@ -10,10 +10,8 @@
 namespace zv::test {
 namespace {
 
-class TFakeCups : public ICupsPlatform {
+class TFakeCups : public TStandIn<ICupsPlatform> {
  public:
-  TFakeCups() { SetCupsPlatform(this); }
-  ~TFakeCups() override { SetCupsPlatform(nullptr); }
   bool wine = true;
   std::vector<std::string> files = {"/usr/bin/lpoptions"};
   bool succeed = true;

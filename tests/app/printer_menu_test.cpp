@@ -5,6 +5,7 @@
 #include <utility>
 #include <vector>
 
+#include "FakeDialogs.h"
 #include "FakeNotifyIcon.h"
 #include "FakeSpooler.h"
 #include "app/main_window.h"
@@ -13,12 +14,6 @@
 
 namespace zv::test {
 namespace {
-
-int beeps = 0;
-BOOL WINAPI CountBeep(UINT) {
-  ++beeps;
-  return TRUE;
-}
 
 // Another top-level window on the desktop: counts the profile-change broadcasts it receives.
 class TBroadcastListener {
@@ -36,19 +31,6 @@ class TBroadcastListener {
 
 class PrinterMenuTest : public testing::Test {
  protected:
-  void SetUp() override {
-    beeps = 0;
-    MessageBeepFunction = &CountBeep;
-    Application->OnMessageBox = [this](const std::string& text, const std::string& caption, UINT flags) {
-      messages.push_back(caption + ": " + text + " " + std::to_string(flags));
-      return IDOK;
-    };
-  }
-  void TearDown() override {
-    Application->OnMessageBox = nullptr;
-    MessageBeepFunction = &MessageBeep;
-  }
-
   // The printer entries as the user sees them: caption, and "*" on the checked one.
   std::string Menu() {
     std::string menu;
@@ -70,8 +52,10 @@ class PrinterMenuTest : public testing::Test {
   void Announce() { SendMessageA(form.Handle(), WM_WININICHANGE, 0, reinterpret_cast<LPARAM>("windows")); }
 
   TFakeSpooler spooler;
-  TFakeNotifyIcon shell;
-  std::vector<std::string> messages;
+  TFakeNotifyIcon tray;
+  TFakeShell shell;
+  TFakeDialogs dialogs;
+  std::vector<std::string>& messages = dialogs.messages;
   TMainForm form{Application};
 };
 
@@ -125,7 +109,7 @@ TEST_F(PrinterMenuTest, AClickSetsThePrinterItShowsAfterPrintersChangedBehindOur
   const int writes = spooler.writes;
   Entry("P")->Click();
   EXPECT_EQ(spooler.writes, writes);
-  EXPECT_EQ(beeps, 1);
+  EXPECT_EQ(shell.beeps, 1);
   EXPECT_EQ(messages, (std::vector<std::string>{"Zorvane: Failure to set Default Printer! 0"}));
   EXPECT_EQ(Menu(), "A;R*;");
   EXPECT_EQ(form.TrayForm->ToolTip(), "R");
@@ -215,14 +199,14 @@ TEST_F(PrinterMenuTest, AnAnnouncementDuringTheSwitchIsHandledAfterItNeverInside
   form.TrayForm->SetActive(true);
   std::string menuDuring;
   bool announced = false;
-  shell.During = [&](DWORD message) {
+  tray.During = [&](DWORD message) {
     if (message != NIM_MODIFY || std::exchange(announced, true)) return;
     spooler.printers.push_back({"R", ""});
     Announce();
     menuDuring = Menu();
   };
   Entry("P")->Click();
-  shell.During = nullptr;
+  tray.During = nullptr;
   EXPECT_EQ(menuDuring, "P*;Q;");
   EXPECT_EQ(spooler.Default(), "P,,");
   EXPECT_EQ(Menu(), "P*;Q;");

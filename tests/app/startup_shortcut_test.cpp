@@ -1,10 +1,10 @@
 #include <gtest/gtest.h>
-#include <shlobj.h>
 
 #include <optional>
 #include <string>
 #include <vector>
 
+#include "FakeDialogs.h"
 #include "FakeNotifyIcon.h"
 #include "FakeSpooler.h"
 #include "RegistryFixture.h"
@@ -15,20 +15,6 @@ namespace zv::test {
 namespace {
 
 constexpr char kLink[] = "\\Sets Windows 95 Default Printer.LNK";
-
-std::vector<std::string> notices;
-void WINAPI RecordNotice(LONG event, UINT flags, LPCVOID item1, LPCVOID item2) {
-  notices.push_back(std::to_string(event) + " " + std::to_string(flags) + " " + static_cast<const char*>(item1) +
-                    (item1 == item2 ? " (both)" : ""));
-}
-
-// What the shell answers for its StartUp folder; empty: it has none.
-std::string shellStartup;
-HRESULT WINAPI StandInFolderPath(HWND, int folder, HANDLE, DWORD, LPSTR path) {
-  if (folder != CSIDL_STARTUP || shellStartup.empty()) return E_FAIL;
-  lstrcpynA(path, shellStartup.c_str(), MAX_PATH);
-  return S_OK;
-}
 
 std::string TempFolder(const char* name) {
   char temp[MAX_PATH];
@@ -43,16 +29,8 @@ bool Exists(const std::string& path) { return GetFileAttributesA(path.c_str()) !
 // The prefix's own StartUp value is put back afterwards; the shell's folder is the test's.
 class StartupShortcutTest : public testing::Test {
  protected:
-  void SetUp() override {
-    saved = TTestKey::GetRaw(kShellFoldersKey, "StartUp");
-    shellStartup = "C:\\Shell";
-    ShellFolderPath = &StandInFolderPath;
-    notices.clear();
-    ShellChangeNotify = &RecordNotice;
-  }
+  void SetUp() override { saved = TTestKey::GetRaw(kShellFoldersKey, "StartUp"); }
   void TearDown() override {
-    ShellFolderPath = &SHGetFolderPathA;
-    ShellChangeNotify = &SHChangeNotify;
     SetStartUp(std::nullopt);
     if (saved.found)
       TTestKey::SetRaw(kShellFoldersKey, "StartUp", saved.type, saved.data.data(),
@@ -75,7 +53,8 @@ class StartupShortcutTest : public testing::Test {
 
   TTestKey::TRaw saved;
   TFakeSpooler spooler;
-  TFakeNotifyIcon shell;
+  TFakeNotifyIcon tray;
+  TFakeShell shell;
   TMainForm form{Application};
 };
 
@@ -101,7 +80,7 @@ TEST_F(StartupShortcutTest, TheFolderIsTheStartUpValueOrTheShellsOwnAndNeverRela
   };
   for (const TCase& c : cases) {
     SetStartUp(c.value);
-    shellStartup = c.shell;
+    shell.startup = c.shell;
     form.ComputeShortcutPath();
     EXPECT_EQ(ShortcutPath, c.expected) << c.what;
   }
@@ -109,12 +88,11 @@ TEST_F(StartupShortcutTest, TheFolderIsTheStartUpValueOrTheShellsOwnAndNeverRela
 
 TEST_F(StartupShortcutTest, WithoutAFolderNoShortcutIsMadeOrRemovedAnywhere) {
   SetStartUp(std::nullopt);
-  shellStartup.clear();
   form.ComputeShortcutPath();
   EXPECT_FALSE(form.CreateStartupShortcut());
   EXPECT_FALSE(form.ShortcutExists());
   form.RemoveStartupShortcut();
-  EXPECT_TRUE(notices.empty());
+  EXPECT_TRUE(shell.notices.empty());
   EXPECT_FALSE(Exists(kLink));  // the root of the current drive
 }
 
@@ -130,7 +108,7 @@ TEST_F(StartupShortcutTest, TheShortcutIsCreatedForThisProgramAndRemovedWithANot
   EXPECT_FALSE(form.ShortcutExists());
   form.RemoveStartupShortcut();  // already gone: the shell is told all the same
   const std::string notice = "4 1 " + ShortcutPath + " (both)";
-  EXPECT_EQ(notices, (std::vector<std::string>{notice, notice}));
+  EXPECT_EQ(shell.notices, (std::vector<std::string>{notice, notice}));
 }
 
 // A step of the start that fails must not leave a process without an icon: it could not be
@@ -146,9 +124,9 @@ TEST_F(StartupShortcutTest, AFailedStartUpStepStillShowsTheIcon) {
   spooler.throwEnumeration = true;
   EXPECT_THROW(form.FormCreate(), std::bad_alloc);
   EXPECT_TRUE(form.TrayForm->Active());
-  ASSERT_FALSE(shell.calls.empty());
-  EXPECT_EQ(shell.calls.back().message, static_cast<DWORD>(NIM_ADD));
-  EXPECT_STREQ(shell.calls.back().data.szTip, "There is no Default Printer");
+  ASSERT_FALSE(tray.calls.empty());
+  EXPECT_EQ(tray.calls.back().message, static_cast<DWORD>(NIM_ADD));
+  EXPECT_STREQ(tray.calls.back().data.szTip, "There is no Default Printer");
   form.RemoveStartupShortcut();
 }
 

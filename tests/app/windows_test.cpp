@@ -5,6 +5,7 @@
 #include <memory>
 #include <string>
 
+#include "FakeDialogs.h"
 #include "FakeNotifyIcon.h"
 #include "FakeSpooler.h"
 #include "app/printers/Printer.h"
@@ -115,7 +116,7 @@ class SetupDialogTest : public testing::Test {
     script = TDialogScript{};
     spooler.printers = {{"P", ""}, {"Q", ""}};
     spooler.SetDefault("P,,");
-    dialog.DialogFunction = &StandInDialog;
+    dialogs.OnPrintDialog = [](PRINTDLGA& record) { return StandInDialog(&record); };
     SharedPrinter().Discard();
     SharedPrinter().SetCurrentIndex(-1);
     std::string d, r, p;
@@ -126,6 +127,7 @@ class SetupDialogTest : public testing::Test {
   }
   void TearDown() override { SharedPrinter().Discard(); }
   TFakeSpooler spooler;
+  TFakeDialogs dialogs;
   TPrinterSetupDialog dialog{nullptr};
   HGLOBAL held = nullptr;
 };

@@ -23,6 +23,7 @@ fi
 SEEN=  # what the last condition looked at, for the failure message
 fail() {
   echo "FAIL: $*" >&2
+  FAILED=yes
   exit 1
 }
 check() {  # check DESCRIPTION COMMAND...: runs the command, fails the test with the description
@@ -102,8 +103,14 @@ set_option() { WINE reg add "$SETTINGS_KEY" /v "$1" /t REG_DWORD /d "$2" /f >/de
 
 ZV_PID=    # the copy the test works with
 ZV_PIDS=() # every copy the test started
-trap 'stop_zorvane; at_exit' EXIT
 at_exit() { :; }  # a test that changes more than the program redefines it to undo that
+on_exit() {
+  local status=$? command=$BASH_COMMAND
+  stop_zorvane
+  at_exit
+  [[ $status =~ ^(0|77)$ || -n ${FAILED:-} ]] || echo "FAIL: ended early with status $status at: $command" >&2
+}
+trap on_exit EXIT
 # Starts a copy (by default ZORVANE.EXE) in the background; ZV_PID is the program's own process.
 launch_zorvane() {
   # Its output goes to a file: the desktop process it may start would hold a pipe open.
@@ -116,11 +123,6 @@ empty_tray() {
   tray_gone && return 0
   restart_bench_wine
   await 15 "the tray window of an earlier copy going away" tray_gone
-}
-start_zorvane() {
-  empty_tray
-  launch_zorvane "$@"
-  await 30 "the icon after the start" tray_shown
 }
 # Stops what is left of the copies this test started, and only those: an id whose process has
 # ended may since belong to another.
@@ -138,24 +140,19 @@ ended() {
   SEEN="process $1 still runs"
   ! kill -0 "$1" 2>/dev/null
 }
-# second_copy [PROGRAM]: runs another copy to its end and prints its exit code.
-second_copy() {
-  local status=0
-  timeout 30 "$ROOT/scripts/wine-run" "$TARGET" "${1:-$EXE}" </dev/null >/dev/null 2>&1 || status=$?
-  echo "$status"
-}
 
 # The tray window that Wine shows when no desktop tray exists: visible only while it holds an icon.
-tray_window() { xdotool search --onlyvisible --name '^Wine System Tray$' 2>/dev/null | head -1; }
+tray_window() { { xdotool search --onlyvisible --name '^Wine System Tray$' 2>/dev/null || true; } | head -1; }
 tray_shown() {
   SEEN="no icon in the tray"
   [ -n "$(tray_window)" ] && SEEN="the icon in the tray"
 }
 tray_gone() { ! tray_shown; }
+ours_mapped() { xdotool search --onlyvisible --class 'zorvane.exe' 2>/dev/null || true; }
 # Windows of ours that can be seen (bigger than a point); the tray window belongs to explorer.
 visible_windows() {
   local w WINDOW X Y WIDTH HEIGHT SCREEN
-  for w in $(xdotool search --onlyvisible --class 'zorvane.exe' 2>/dev/null); do
+  for w in $(ours_mapped); do
     WIDTH=0 HEIGHT=0
     # A window may go between the search and the question.
     eval "$(xdotool getwindowgeometry --shell "$w" 2>/dev/null || true)"
@@ -174,12 +171,14 @@ windows_gone() { ! windows_shown; }
 # the window of ours that is up (the menu, a dialog), as a window manager would.
 focus_ours() {
   local w
-  w=$(xdotool search --onlyvisible --class 'zorvane.exe' 2>/dev/null | tail -1)
+  w=$(ours_mapped | tail -1)
   [ -n "$w" ] && xdotool windowfocus --sync "$w" 2>/dev/null || true
 }
 # click_icon XDOTOOL-CLICK-ARGUMENTS...: clicks the first icon of the tray window.
 click_icon() {
   local w WINDOW X Y WIDTH HEIGHT SCREEN
+  # A window of ours still closing would be taken for what the click opens.
+  await 10 "windows of ours closing before a click on the icon" windows_gone
   w=$(tray_window)
   [ -n "$w" ] || fail "no icon to click"
   eval "$(xdotool getwindowgeometry --shell "$w")"
@@ -187,7 +186,6 @@ click_icon() {
 }
 # Right-clicks the icon and waits for the menu, to which it gives the keyboard.
 open_menu() {
-  wait_until 10 windows_gone || return 1  # a window still closing would be taken for the menu
   click_icon 3
   wait_until 10 windows_shown && focus_ours
 }

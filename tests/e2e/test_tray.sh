@@ -12,25 +12,22 @@ rm -f "$link"
 WINE reg delete "$SETTINGS_KEY" /f >/dev/null 2>&1 || true
 at_exit() { WINE reg delete "$WINE_PRINTERS\\Aaa_new" /f >/dev/null 2>&1 || true; }
 
-# Waits for the icon of the copy just launched; BEFORE_ICON is the first window of ours seen
-# before it (its picture under the given name), SHOWN_AT when it was seen.
-await_icon_watching() {
-  local deadline=$((SECONDS + 30))
-  BEFORE_ICON=
-  until tray_shown; do
-    [ "$SECONDS" -lt "$deadline" ] || fail "no icon within 30 s (saw: $SEEN; before it: ${BEFORE_ICON:-nothing})"
-    if [ -z "$BEFORE_ICON" ] && windows_shown; then
-      BEFORE_ICON=$SEEN
-      SHOWN_AT=$(date +%s.%N)
-      screenshot "$1"
-    fi
-    sleep 0.1
-  done
+# Watches a start: BEFORE_ICON is the first window of ours seen before the icon (its picture
+# under the given name), SHOWN_AT when it was seen.
+icon_after_windows() {
+  tray_shown && return 0
+  if [ -z "$BEFORE_ICON" ] && windows_shown; then
+    BEFORE_ICON=$SEEN SHOWN_AT=$(date +%s.%N)
+    screenshot "$1"
+  fi
+  SEEN="no icon yet; before it: ${BEFORE_ICON:-nothing}"
+  return 1
 }
 
+BEFORE_ICON=
 empty_tray
 launch_zorvane
-await_icon_watching splash
+await 30 "the icon after the first start" icon_after_windows splash
 took=$(bc <<<"$(date +%s.%N) - ${SHOWN_AT:-0}")
 echo "before the icon: ${BEFORE_ICON:-nothing}; the icon $took s after it"
 check "the first start showed the splash" test -n "$BEFORE_ICON"
@@ -46,7 +43,7 @@ check "no window of ours stays besides the icon" wait_until 10 windows_gone
 check "start-up re-applied the default" wait_for_profile "beta_ink,,"
 check "CUPS's default to begin with" cups_default_is beta_ink
 
-right_click_icon
+check "the menu is up" open_menu
 screenshot tray-menu
 xdotool key Up Return  # the last entry: Laser_Office
 check "choosing Laser_Office made it the default" wait_for_profile "Laser_Office,,"
@@ -109,15 +106,16 @@ for i in $(seq -w 1 100); do queues+=("Printer_$i"); done
 cups_queues "${queues[@]}"
 set_option "Show Port Information" 0xffffffff
 set_option "Show Splash Screen" 0
+BEFORE_ICON=
 launch_zorvane
-await_icon_watching before-icon
+await 30 "the icon after a later start" icon_after_windows before-icon
 check "the next start is no first run: the settings were kept" \
   test "$(reg_query "$SETTINGS_KEY" "Show Port Information")" = "0xffffffff"
 check "with the splash off nothing shows before the icon" test -z "$BEFORE_ICON"
-right_click_icon
+check "the menu with 100 printers opens" open_menu
 screenshot tray-menu-100-printers
 xdotool key Up Return  # the last entry: Printer_100
-check "the menu of 100 printers switches to the last" wait_for_profile "Printer_100,,"
+check "and switching works" wait_for_profile "Printer_100,,"
 check "and CUPS's default follows" wait_until 10 cups_default_is Printer_100
 
 # UnInstall, answered Yes: no shortcut, no settings, no program.
@@ -130,8 +128,7 @@ xdotool key y
 check "UnInstall ended the program" wait_until 15 ended "$ZV_PID"
 ZV_PID=
 check "and removed the shortcut" test ! -e "$link"
-settings_gone() { ! WINE reg query "$SETTINGS_KEY" >/dev/null 2>&1; }
-check "and the settings" settings_gone
+check "and the settings" eval '! WINE reg query "$SETTINGS_KEY" >/dev/null 2>&1'
 # Wine copies CUPS's default into the profile for every program that loads the spooler.
 other_spooler_program
 check "another Windows program keeps the chosen printer" test "$(profile_device | cut -d, -f1)" = Printer_100

@@ -83,12 +83,13 @@ class TRealSpooler final : public ISpoolerApi {
 };
 
 TRealSpooler realSpooler;
-ISpoolerApi* current = &realSpooler;
 
 }  // namespace
 
-ISpoolerApi& Spooler() { return *current; }
-void SetSpooler(ISpoolerApi* spooler) { current = spooler ? spooler : &realSpooler; }
+template <>
+ISpoolerApi& TSeam<ISpoolerApi>::Platform() {
+  return realSpooler;
+}
 
 void InitPrinterUnit() { realSpooler.PlatformId(); }
 

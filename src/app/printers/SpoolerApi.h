@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "framework/Handles.h"
+#include "framework/Seam.h"
 
 namespace zv {
 
@@ -34,10 +35,9 @@ class ISpoolerApi {
                                        DWORD mode) = 0;
 };
 
-// The interface in force: the real platform unless a test installed another.
-ISpoolerApi& Spooler();
-// Installs a replacement; null puts the real platform back.
-void SetSpooler(ISpoolerApi* spooler);
+template <>
+ISpoolerApi& TSeam<ISpoolerApi>::Platform();
+inline ISpoolerApi& Spooler() { return TSeam<ISpoolerApi>::Calls(); }
 
 // An open printer, closed through the interface that opened it.
 inline void ClosePrinterThroughSpooler(HANDLE printer) { Spooler().ClosePrinterHandle(printer); }

@@ -15,13 +15,13 @@ class TShellNotifyIcon final : public INotifyIconApi {
   }
 };
 
-TShellNotifyIcon shellNotifyIcon;
-INotifyIconApi* notifyIconApi = &shellNotifyIcon;
-
 }  // namespace
 
-INotifyIconApi& NotifyIconApi() { return *notifyIconApi; }
-void SetNotifyIconApi(INotifyIconApi* api) { notifyIconApi = api ? api : &shellNotifyIcon; }
+template <>
+INotifyIconApi& TSeam<INotifyIconApi>::Platform() {
+  static TShellNotifyIcon shell;
+  return shell;
+}
 
 TTrayIcon::TTrayIcon(TComponent* owner) : TComponent(owner), icon_(std::make_unique<TIcon>()) {
   TWindowParams params;  // hidden, top-level (so the shell's broadcasts reach it), no title

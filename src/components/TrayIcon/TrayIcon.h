@@ -10,6 +10,7 @@
 #include "framework/Component.h"
 #include "framework/Icon.h"
 #include "framework/Menus.h"
+#include "framework/Seam.h"
 #include "framework/Window.h"
 
 namespace zv {
@@ -37,8 +38,9 @@ class INotifyIconApi {
   virtual ~INotifyIconApi() = default;
   virtual BOOL ShellNotifyIcon(DWORD message, TNotifyIconData& data) = 0;
 };
-INotifyIconApi& NotifyIconApi();
-void SetNotifyIconApi(INotifyIconApi* api);  // null puts the shell back
+template <>
+INotifyIconApi& TSeam<INotifyIconApi>::Platform();
+inline INotifyIconApi& NotifyIconApi() { return TSeam<INotifyIconApi>::Calls(); }
 
 class TTrayIcon : public TComponent {
  public:
