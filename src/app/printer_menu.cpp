@@ -57,13 +57,10 @@ void TMainForm::BuildPrinterMenu() {
   menuPrinters_.clear();
   if (entries.empty()) return;
 
-  // Printers without a default are offered all the same, none checked: the user picks one.
-  std::int32_t defaultIndex = -1;
-  try {
-    defaultIndex = printer.CurrentIndex();
-    DefaultKnown = true;
-  } catch (const EPrinter&) {
-  }
+  // Printers without a default are offered all the same, none checked: the user picks one. The
+  // menu needs the default's place only, not its driver's settings.
+  const std::int32_t defaultIndex = printer.DefaultIndex();
+  DefaultKnown = defaultIndex >= 0;
 
   auto* separator = new TMenuItem(this);
   separator->SetCaption("-");

@@ -32,12 +32,18 @@ class TComPtr {
   T* pointer_ = nullptr;
 };
 
+// The component object model's calls, loaded when first needed: a start never loads OLE. Each
+// answers an error when the library cannot be had.
+HRESULT ComInitialize();
+void ComUninitialize();
+HRESULT ComCreateInstance(REFCLSID type, REFIID iid, void** object);
+
 // CoInitialize for the life of this object; undone only if it succeeded.
 class TComInit {
  public:
-  TComInit() : result_(CoInitialize(nullptr)) {}
+  TComInit() : result_(ComInitialize()) {}
   ~TComInit() {
-    if (SUCCEEDED(result_)) CoUninitialize();
+    if (SUCCEEDED(result_)) ComUninitialize();
   }
   TComInit(const TComInit&) = delete;
   TComInit& operator=(const TComInit&) = delete;

@@ -3,17 +3,36 @@
 #include <windows.h>
 #include <oleauto.h>
 
+#include "framework/Library.h"
+
 #include <cstring>
 #include <vector>
 
 namespace zv {
 namespace {
 
+// OLE Automation's value calls, loaded when a value first needs them: a start never does.
+constexpr char kOleAut[] = "oleaut32.dll";
+TLateProc<HRESULT WINAPI(VARIANTARG*)> variantClear(kOleAut, "VariantClear");
+TLateProc<HRESULT WINAPI(VARIANTARG*, const VARIANTARG*, LCID, USHORT, VARTYPE)> variantChangeTypeEx(
+    kOleAut, "VariantChangeTypeEx");
+TLateProc<BSTR WINAPI(const OLECHAR*, UINT)> sysAllocStringLen(kOleAut, "SysAllocStringLen");
+TLateProc<UINT WINAPI(BSTR)> sysStringLen(kOleAut, "SysStringLen");
+
+// Converts with the platform's variant conversion; fails when it cannot (or cannot be had).
+void ChangeType(VARIANT& result, const VARIANT& source, VARTYPE type) {
+  if (!variantChangeTypeEx.Get() ||
+      FAILED(variantChangeTypeEx.Get()(&result, &source, LOCALE_USER_DEFAULT, 0, type)))
+    throw EVariantError("Invalid variant type conversion");
+}
+
 // A VARIANT released with VariantClear.
 struct TOleVariant {
   VARIANT v;
-  TOleVariant() { VariantInit(&v); }
-  ~TOleVariant() { VariantClear(&v); }
+  TOleVariant() { V_VT(&v) = VT_EMPTY; }
+  ~TOleVariant() {
+    if (variantClear.Get()) variantClear.Get()(&v);
+  }
   TOleVariant(const TOleVariant&) = delete;
   TOleVariant& operator=(const TOleVariant&) = delete;
 };
@@ -60,7 +79,7 @@ void ToOle(const TVariant& value, VARIANT& out) {
       std::vector<wchar_t> wide(static_cast<size_t>(length) + 1, L'\0');
       MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), wide.data(), length);
       V_VT(&out) = VT_BSTR;
-      V_BSTR(&out) = SysAllocStringLen(wide.data(), static_cast<UINT>(length));
+      V_BSTR(&out) = sysAllocStringLen.Get() ? sysAllocStringLen.Get()(wide.data(), static_cast<UINT>(length)) : nullptr;
       if (!V_BSTR(&out)) throw EVariantError("Out of memory");
       break;
     }
@@ -156,8 +175,7 @@ bool VarToBool(const TVariant& value) {
   }
   TOleVariant source, result;
   ToOle(value, source.v);
-  if (FAILED(VariantChangeTypeEx(&result.v, &source.v, LOCALE_USER_DEFAULT, 0, VT_BOOL)))
-    throw EVariantError("Invalid variant type conversion");
+  ChangeType(result.v, source.v, VT_BOOL);
   return V_BOOL(&result.v) != VARIANT_FALSE;
 }
 
@@ -166,10 +184,9 @@ std::string VarToStr(const TVariant& value) {
   if (value.IsNull() || value.IsEmpty()) return std::string();
   TOleVariant source, result;
   ToOle(value, source.v);
-  if (FAILED(VariantChangeTypeEx(&result.v, &source.v, LOCALE_USER_DEFAULT, 0, VT_BSTR)))
-    throw EVariantError("Invalid variant type conversion");
+  ChangeType(result.v, source.v, VT_BSTR);
   const BSTR text = V_BSTR(&result.v);
-  const int length = static_cast<int>(SysStringLen(text));
+  const int length = static_cast<int>(sysStringLen.Get() ? sysStringLen.Get()(text) : 0);
   int bytes = WideCharToMultiByte(CP_ACP, 0, text, length, nullptr, 0, nullptr, nullptr);
   std::string out(static_cast<size_t>(bytes), '\0');
   WideCharToMultiByte(CP_ACP, 0, text, length, out.data(), bytes, nullptr, nullptr);

@@ -87,6 +87,7 @@ check "without an error" wait_until 10 windows_gone
 
 WINE reg delete "$WINE_PRINTERS\\beta_ink" /f >/dev/null
 right_click_icon
+screenshot debug-before-gone; echo "DEBUG profile $(profile_device)"
 xdotool key Up Up Return  # beta_ink, gone since
 window_opens "choosing a printer that is gone says so" printer-gone
 check "and writes nothing" profile_is "Laser_Office,,"

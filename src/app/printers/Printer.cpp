@@ -70,18 +70,21 @@ std::string DefaultDevice() {
 }
 }  // namespace
 
-void TPrinter::SelectDefault() {
+std::int32_t TPrinter::DefaultIndex() {
   const std::string device = DefaultDevice();
-  if (!device.empty()) {
-    for (const TPrinterEntry& entry : Entries()) {
-      if (entry.Device.DeviceName != device) continue;
-      // Copies: selecting may append to the list we are reading from.
-      const TPrinterDevice found = entry.Device;
-      SelectPrinter(found.DeviceName, found.DriverName, found.PortName, nullptr);
-      return;
-    }
-  }
-  throw EPrinter(kNoDefaultPrinter);
+  if (device.empty()) return -1;
+  const auto& entries = Entries();
+  for (std::size_t i = 0; i < entries.size(); ++i)
+    if (entries[i].Device.DeviceName == device) return static_cast<std::int32_t>(i);
+  return -1;
+}
+
+void TPrinter::SelectDefault() {
+  const std::int32_t index = DefaultIndex();
+  if (index < 0) throw EPrinter(kNoDefaultPrinter);
+  // A copy: selecting may append to the list it comes from.
+  const TPrinterDevice found = Entries()[static_cast<std::size_t>(index)].Device;
+  SelectPrinter(found.DeviceName, found.DriverName, found.PortName, nullptr);
 }
 
 void TPrinter::SelectPrinter(const std::string& device, const std::string& driver, const std::string& port,

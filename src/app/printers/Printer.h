@@ -58,6 +58,8 @@ class TPrinter {
   void SelectPrinter(const std::string& device, const std::string& driver, const std::string& port, HGLOBAL block);
   // The current printer's names, whole, and the held block (still owned by the catalogue).
   void ReadCurrent(std::string& device, std::string& driver, std::string& port, HGLOBAL& block);
+  // The position of the default printer's first entry, or -1; selects nothing (no driver is asked).
+  std::int32_t DefaultIndex();
   // The position of the first entry with this device and port, or -1.
   std::int32_t IndexOf(const std::string& device, const std::string& port);
   // Makes the default printer current again. Settings held for it are kept while it is still the

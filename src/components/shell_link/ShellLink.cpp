@@ -18,7 +18,7 @@ HRESULT CreateLink(const std::string& target, const std::string& linkFile, const
   try {
     std::vector<WCHAR> path(MAX_PATH, L'\0');
     TComPtr<IShellLinkA> link;
-    HRESULT result = CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkA, link.Receive());
+    HRESULT result = ComCreateInstance(CLSID_ShellLink, IID_IShellLinkA, link.Receive());
     if (FAILED(result)) return result;
     link->SetPath(TextArg(target));
     link->SetDescription(TextArg(description));
