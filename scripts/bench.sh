@@ -129,9 +129,14 @@ CONF
   return 1
 }
 
-# bench_printer NAME: a queue that prints to nowhere.
-bench_printer() {
-  /usr/sbin/lpadmin -p "$1" -E -v file:///dev/null >/dev/null
+# bench_queues NAME...: the private CUPS holds exactly these queues, printing to nowhere; the
+# first is CUPS's default, and no per-user default of an earlier run stands in its way.
+bench_queues() {
+  local q
+  for q in $(lpstat -e 2>/dev/null); do /usr/sbin/lpadmin -x "$q"; done
+  for q in "$@"; do /usr/sbin/lpadmin -p "$q" -E -v file:///dev/null; done
+  [ $# -gt 0 ] && /usr/sbin/lpadmin -d "$1"
+  rm -f "$HOME/.cups/lpoptions"
 }
 
 bench_xvfb() {

@@ -8,13 +8,13 @@ bench_start
 out="$ROOT/build/demo"
 mkdir -p "$out"
 exe="$ROOT/build/x86_64/ZORVANE.EXE"
-for q in Office_Laser Colour_Inkjet Label_Printer; do bench_printer "$q"; done
-lpadmin -d Office_Laser
+bench_queues Office_Laser Colour_Inkjet Label_Printer
+W() { "$ROOT/scripts/wine-run" x86_64 "$@"; }
 device() {
-  "$(wine_loader x86_64)" reg query 'HKCU\Software\Microsoft\Windows NT\CurrentVersion\Windows' /v Device 2>/dev/null |
+  W reg query 'HKCU\Software\Microsoft\Windows NT\CurrentVersion\Windows' /v Device 2>/dev/null |
     tr -d '\r' | awk '$1 == "Device" { print $3 }'
 }
-"$(wine_loader x86_64)" "$exe" &
+W "$exe" &
 pid=$!
 tray=
 for _ in $(seq 1 150); do

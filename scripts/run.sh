@@ -7,9 +7,8 @@ if [ -z "${DISPLAY:-}" ]; then
   echo "run: no display (DISPLAY is unset); running the demonstration on the test bench instead" >&2
   exec "$ROOT/scripts/demo.sh"
 fi
+source "$ROOT/scripts/bench.sh"
 target=x86_64
-/usr/lib/wine/wine --version >/dev/null 2>&1 && target=i686
-loader=/usr/lib/wine/wine64
-[ "$target" = i686 ] && loader=/usr/lib/wine/wine
+can_run_i686 && target=i686
 echo "run: starting build/$target/ZORVANE.EXE in ${WINEPREFIX:-$HOME/.wine}; the icon is in the tray" >&2
-WINEDEBUG=${WINEDEBUG:--all} exec "$loader" "$ROOT/build/$target/ZORVANE.EXE"
+WINEDEBUG=${WINEDEBUG:--all} exec "$ROOT/scripts/wine-run" --yours "$target" "$ROOT/build/$target/ZORVANE.EXE"
