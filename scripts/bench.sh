@@ -160,7 +160,9 @@ bench_start() {
   bench_xvfb
   bench_cups
   bench_prefix
+  # Stopped also when the run is interrupted or ended from outside (a time limit).
   trap bench_stop EXIT
+  trap 'exit 143' TERM INT
 }
 
 bench_stop() {

@@ -12,7 +12,7 @@ namespace zv::test {
 
 class TFakeDialogs : public TStandIn<IDialogCalls> {
  public:
-  int MessageBox(HWND, const std::string& text, const std::string& caption, UINT flags) override {
+  int ShowMessage(HWND, const std::string& text, const std::string& caption, UINT flags) override {
     messages.push_back(caption + ": " + text + " " + std::to_string(flags));
     if (WhileAsked) WhileAsked();
     return answer;

@@ -80,7 +80,7 @@ void TApplication::Terminate() {
 }
 
 int TApplication::MessageBox(const std::string& text, const std::string& caption, UINT flags) {
-  return Dialogs().MessageBox(Handle(), text, caption, flags);
+  return Dialogs().ShowMessage(Handle(), text, caption, flags);
 }
 
 void TApplication::HandleException(const std::exception& error) {

@@ -8,8 +8,8 @@ namespace {
 
 class TPlatformDialogs final : public IDialogCalls {
  public:
-  int MessageBox(HWND owner, const std::string& text, const std::string& caption, UINT flags) override {
-    return MessageBoxA(owner, text.c_str(), caption.c_str(), flags);
+  int ShowMessage(HWND owner, const std::string& text, const std::string& caption, UINT flags) override {
+    return ::MessageBoxA(owner, text.c_str(), caption.c_str(), flags);
   }
   BOOL PrintDialog(PRINTDLGA& record) override {
     static TLateProc<BOOL WINAPI(PRINTDLGA*)> printDlg("comdlg32.dll", "PrintDlgA");

@@ -13,8 +13,8 @@ namespace zv {
 class IDialogCalls {
  public:
   virtual ~IDialogCalls() = default;
-  // Returns the button pressed.
-  virtual int MessageBox(HWND owner, const std::string& text, const std::string& caption, UINT flags) = 0;
+  // A message box; returns the button pressed.
+  virtual int ShowMessage(HWND owner, const std::string& text, const std::string& caption, UINT flags) = 0;
   // PrintDlgA: nonzero when the user confirmed; zero when cancelled or when it could not run.
   virtual BOOL PrintDialog(PRINTDLGA& record) = 0;
 };

@@ -7,7 +7,7 @@ source "$(dirname "$0")/lib.sh"
 
 # CUPS's default is the one the burst announces: each start of lpoptions costs Wine itself two
 # descriptors, which would hide a leak of ours.
-cups_queues Office
+bench_queues Office
 # Ten copies taking in a changed queue list at once would measure Wine, not us.
 other_spooler_program
 link=$(startup_link_unix)

@@ -6,7 +6,7 @@
 # UnInstall; the chosen printer outlasts the program.
 source "$(dirname "$0")/lib.sh"
 
-cups_queues beta_ink Alpha Laser_Office
+bench_queues beta_ink Alpha Laser_Office
 link=$(startup_link_unix)
 rm -f "$link"
 WINE reg delete "$SETTINGS_KEY" /f >/dev/null 2>&1 || true
@@ -87,7 +87,6 @@ check "without an error" wait_until 10 windows_gone
 
 WINE reg delete "$WINE_PRINTERS\\beta_ink" /f >/dev/null
 right_click_icon
-screenshot debug-before-gone; echo "DEBUG profile $(profile_device)"
 xdotool key Up Up Return  # beta_ink, gone since
 window_opens "choosing a printer that is gone says so" printer-gone
 check "and writes nothing" profile_is "Laser_Office,,"
@@ -102,9 +101,7 @@ check "Exit ends the program and its icon leaves the tray" exit_zorvane
 at_exit
 
 # A later start, with options set and 100 printers, more than a screen holds.
-queues=()
-for i in $(seq -w 1 100); do queues+=("Printer_$i"); done
-cups_queues "${queues[@]}"
+bench_queues $(printf 'Printer_%03d ' $(seq 100))
 set_option "Show Port Information" 0xffffffff
 set_option "Show Splash Screen" 0
 BEFORE_ICON=
@@ -122,7 +119,7 @@ check "and CUPS's default follows" wait_until 10 cups_default_is Printer_100
 # UnInstall, answered Yes: no shortcut, no settings, no program.
 right_click_icon
 xdotool key Down Down Return
-await 15 "the UnInstall question" windows_shown
+await 15 "the UnInstall question" windows_shown "$MENU"
 screenshot uninstall-question
 focus_ours
 xdotool key y
