@@ -1,5 +1,6 @@
 #pragma once
-// A registry key of the test's own under HKEY_CURRENT_USER, removed with everything below it.
+// A registry key of the test's own under HKEY_CURRENT_USER, removed with everything below it, and
+// raw access to values as another program (or a damaged profile) could have left them.
 #include <windows.h>
 #include <shlwapi.h>
 
@@ -22,12 +23,8 @@ class TTestKey {
     RegCloseKey(key);
     return true;
   }
-  // Raw data as another program (or a damaged profile) could have left it.
   static void SetRaw(const std::string& path, const char* name, DWORD type, const void* data, DWORD size) {
-    HKEY key;
-    RegCreateKeyExA(HKEY_CURRENT_USER, path.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr);
-    RegSetValueExA(key, name, 0, type, static_cast<const BYTE*>(data), size);
-    RegCloseKey(key);
+    SHSetValueA(HKEY_CURRENT_USER, path.c_str(), name, type, data, size);
   }
   struct TRaw {
     DWORD type = REG_NONE;
@@ -36,15 +33,10 @@ class TTestKey {
   };
   static TRaw GetRaw(const std::string& path, const char* name) {
     TRaw raw;
-    HKEY key;
-    if (RegOpenKeyExA(HKEY_CURRENT_USER, path.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS) return raw;
     DWORD size = 0;
-    if (RegQueryValueExA(key, name, nullptr, &raw.type, nullptr, &size) == ERROR_SUCCESS) {
-      raw.data.resize(size);
-      RegQueryValueExA(key, name, nullptr, &raw.type, raw.data.data(), &size);
-      raw.found = true;
-    }
-    RegCloseKey(key);
+    if (SHGetValueA(HKEY_CURRENT_USER, path.c_str(), name, &raw.type, nullptr, &size) != ERROR_SUCCESS) return raw;
+    raw.data.resize(size);
+    raw.found = SHGetValueA(HKEY_CURRENT_USER, path.c_str(), name, &raw.type, raw.data.data(), &size) == ERROR_SUCCESS;
     return raw;
   }
 

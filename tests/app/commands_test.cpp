@@ -10,7 +10,6 @@
 #include "FakeSpooler.h"
 #include "RegistryFixture.h"
 #include "app/main_window.h"
-#include "app/printers/Printer.h"
 #include "framework/Application.h"
 
 namespace zv::test {
@@ -24,23 +23,36 @@ class CommandsTest : public testing::Test {
     spooler.printers = {{"P", ""}, {"Q on LPT1:", ""}};
     spooler.SetDefault("P,,");
     dialogs.answer = IDNO;
-    dialogs.WhileAsked = [this] {
-      // The icon is away while the question is up.
-      iconWhileAsked = tray.calls.empty() ? -1 : static_cast<int>(tray.calls.back().message);
-    };
+    // The icon is away while the question is up.
+    dialogs.WhileAsked = [this] { iconWhileAsked = tray.calls.empty() ? 0 : tray.calls.back().message; };
     form = std::make_unique<TMainForm>(Application);
+    Application->SetMainForm(form.get());
     form->LoadSettings();
     form->BuildPrinterMenu();
     form->ApplyDefaultPrinter(-1);
     form->TrayForm->SetActive(true);
+    form->ComputeShortcutPath();
+    form->CreateStartupShortcut();
     tray.calls.clear();
   }
   void TearDown() override {
     SharedPrinter().Discard();
     Application->SetMainForm(nullptr);
+    MSG quit;
+    PeekMessageA(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE);
     FirstRun = true;
   }
-  void Click(TMenuItem* item) { item->Click(); }
+  static bool Quitting() {
+    MSG quit;
+    return PeekMessageA(&quit, nullptr, WM_QUIT, WM_QUIT, PM_NOREMOVE);
+  }
+  std::string Menu() {
+    std::string menu;
+    TMenuItem& items = form->PMenu->Items();
+    for (int i = FixedCount + 1; i < items.Count(); ++i)
+      menu += items.Items(i)->Caption() + (items.Items(i)->Checked() ? "*" : "") + ";";
+    return menu;
+  }
 
   TTestKey settings{"Software\\Zorvane"};
   TFakeSpooler spooler;
@@ -48,34 +60,26 @@ class CommandsTest : public testing::Test {
   TFakeShell shell;
   TFakeDialogs dialogs;
   std::unique_ptr<TMainForm> form;
-  int iconWhileAsked = 0;
+  DWORD iconWhileAsked = 0;
 };
 
-TEST_F(CommandsTest, UnInstallAnsweredNoLeavesEverythingAndBringsTheIconBack) {
-  form->ComputeShortcutPath();
-  form->CreateStartupShortcut();
-  Click(form->mUnInstall);
+TEST_F(CommandsTest, UnInstallAsksWithTheIconAwayAndOnlyYesRemovesEverythingAndEnds) {
+  form->mUnInstall->Click();
   EXPECT_EQ(dialogs.messages, (std::vector<std::string>{"Zorvane: UnInstall: Are you sure you want to do this ? 292"}));
-  EXPECT_EQ(iconWhileAsked, NIM_DELETE);
+  EXPECT_EQ(iconWhileAsked, static_cast<DWORD>(NIM_DELETE));
   EXPECT_EQ(shell.beeps, 1);
-  EXPECT_EQ(tray.Messages(), (std::vector<DWORD>{NIM_DELETE, NIM_ADD}));
+  EXPECT_EQ(tray.Messages(), (std::vector<DWORD>{NIM_DELETE, NIM_ADD}));  // No: the icon is back
   EXPECT_TRUE(form->ShortcutExists());
-  EXPECT_TRUE(TTestKey::Exists("Software\\Zorvane"));
-  MSG quit;
-  EXPECT_FALSE(PeekMessageA(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE));
-}
+  EXPECT_TRUE(TTestKey::Exists(settings.Path()));
+  EXPECT_FALSE(Quitting());
 
-TEST_F(CommandsTest, UnInstallAnsweredYesRemovesTheShortcutAndSettingsAndCloses) {
-  Application->SetMainForm(form.get());
-  form->ComputeShortcutPath();
-  form->CreateStartupShortcut();
+  tray.calls.clear();
   dialogs.answer = IDYES;
-  Click(form->mUnInstall);
+  form->mUnInstall->Click();
   EXPECT_FALSE(form->ShortcutExists());
-  EXPECT_FALSE(TTestKey::Exists("Software\\Zorvane"));
+  EXPECT_FALSE(TTestKey::Exists(settings.Path()));
   EXPECT_EQ(tray.Messages(), (std::vector<DWORD>{NIM_DELETE}));  // the icon stays away
-  MSG quit;
-  EXPECT_TRUE(PeekMessageA(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE));  // the program ends
+  EXPECT_TRUE(Quitting());
 }
 
 TEST_F(CommandsTest, PrinterSettingsOpensOneDialogAndOnlyWithADefault) {
@@ -84,7 +88,7 @@ TEST_F(CommandsTest, PrinterSettingsOpensOneDialogAndOnlyWithADefault) {
   EXPECT_FALSE(form->SetupDialogOpen);
   form->SetupDialogOpen = true;  // as while the dialog is up
   form->TrayFormDblClick(form->TrayForm);
-  Click(form->mPrinterSettings);
+  form->mPrinterSettings->Click();
   EXPECT_EQ(dialogs.dialogs, 1);
   EXPECT_EQ(shell.beeps, 2);
   form->SetupDialogOpen = false;
@@ -95,56 +99,22 @@ TEST_F(CommandsTest, PrinterSettingsOpensOneDialogAndOnlyWithADefault) {
   EXPECT_EQ(shell.beeps, 2);
 }
 
-TEST_F(CommandsTest, ShowPortInformationChangesEveryCaptionAtOnceAndKeepsTheCheck) {
-  auto captions = [this] {
-    std::string all;
-    TMenuItem& items = form->PMenu->Items();
-    for (int i = FixedCount + 1; i < items.Count(); ++i)
-      all += items.Items(i)->Caption() + (items.Items(i)->Checked() ? "*" : "") + ";";
-    return all;
-  };
-  EXPECT_EQ(captions(), "P*;Q;");
-  Click(form->mShowPortInfo);
-  EXPECT_EQ(captions(), "P*;Q on LPT1:;");
+TEST_F(CommandsTest, TheOptionsAreSavedAndCheckedAndPortInformationChangesEveryCaptionAtOnce) {
+  EXPECT_EQ(Menu(), "P*;Q;");
+  form->mShowPortInfo->Click();
+  EXPECT_EQ(Menu(), "P*;Q on LPT1:;");
   EXPECT_TRUE(form->mShowPortInfo->Checked());
-  EXPECT_EQ(TTestKey::GetRaw("Software\\Zorvane", "Show Port Information").data,
+  EXPECT_EQ(TTestKey::GetRaw(settings.Path(), "Show Port Information").data,
             (std::vector<std::uint8_t>{0xFF, 0xFF, 0xFF, 0xFF}));
-}
 
-TEST_F(CommandsTest, ShowSplashScreenChangesOnlyTheStoredOptionAndItsCheck) {
   const int writes = spooler.writes;
-  Click(form->mShowSplashScreen);
+  tray.calls.clear();
+  form->mShowSplashScreen->Click();
   EXPECT_FALSE(form->ShowSplash);
   EXPECT_FALSE(form->mShowSplashScreen->Checked());
-  EXPECT_EQ(TTestKey::GetRaw("Software\\Zorvane", "Show Splash Screen").data, (std::vector<std::uint8_t>{0, 0, 0, 0}));
-  EXPECT_EQ(spooler.writes, writes);
+  EXPECT_EQ(TTestKey::GetRaw(settings.Path(), "Show Splash Screen").data, (std::vector<std::uint8_t>{0, 0, 0, 0}));
+  EXPECT_EQ(spooler.writes, writes);  // nothing else changes
   EXPECT_TRUE(tray.calls.empty());
-}
-
-// Presses Escape in the About window once it is up, noting whether the icon was away then.
-bool iconAwayWhileAbout = false;
-int visibleWhileAbout = 0;
-TFakeNotifyIcon* shellSeen = nullptr;
-BOOL CALLBACK CountVisible(HWND window, LPARAM) {
-  if (IsWindowVisible(window)) ++visibleWhileAbout;
-  return TRUE;
-}
-void CALLBACK PressEscape(HWND, UINT, UINT_PTR timer, DWORD) {
-  KillTimer(nullptr, timer);
-  iconAwayWhileAbout = !shellSeen->calls.empty() && shellSeen->calls.back().message == NIM_DELETE;
-  visibleWhileAbout = 0;
-  EnumThreadWindows(GetCurrentThreadId(), &CountVisible, 0);
-  PostMessageA(GetForegroundWindow() ? GetForegroundWindow() : GetActiveWindow(), WM_KEYDOWN, VK_ESCAPE, 0);
-}
-
-TEST_F(CommandsTest, AboutTakesTheIconAwayWhileItsWindowIsUp) {
-  shellSeen = &tray;
-  iconAwayWhileAbout = false;
-  SetTimer(nullptr, 0, 300, &PressEscape);
-  Click(form->mAbout);
-  EXPECT_TRUE(iconAwayWhileAbout);
-  EXPECT_EQ(visibleWhileAbout, 1);  // the About window, and nothing else of ours
-  EXPECT_EQ(tray.Messages(), (std::vector<DWORD>{NIM_DELETE, NIM_ADD}));
 }
 
 }  // namespace

@@ -14,37 +14,35 @@ namespace zv::test {
 namespace {
 
 constexpr char kKey[] = "Software\\Zorvane";
-const DWORD kTrue = 0xFFFFFFFF, kFalse = 0;
+const std::string kYes("\xFF\xFF\xFF\xFF", 4), kNo(4, '\0');
 
 class SettingsTest : public testing::Test {
  protected:
-  void SetUp() override {
-    FirstRun = false;
-    ShortcutPath.clear();
-  }
+  void SetUp() override { ShortcutPath.clear(); }
   void TearDown() override {
     FirstRun = true;
     ShortcutPath.clear();
   }
   // A freshly started program: new options at their defaults, then the settings loaded.
-  std::unique_ptr<TMainForm> Start() {
+  std::unique_ptr<TMainForm> Start(bool firstRun = false) {
+    FirstRun = firstRun;
     auto form = std::make_unique<TMainForm>(Application);
     form->LoadSettings();
     return form;
   }
-  static DWORD Dword(const char* name) {
-    auto raw = TTestKey::GetRaw(kKey, name);
-    DWORD value = 0x12345678;
-    if (raw.type == REG_DWORD && raw.data.size() == 4) memcpy(&value, raw.data.data(), 4);
-    return value;
+  static void Store(const char* name, DWORD type, const std::string& data) {
+    TTestKey::SetRaw(kKey, name, type, data.data(), static_cast<DWORD>(data.size()));
   }
-  static std::string Text(const char* name) {
-    auto raw = TTestKey::GetRaw(kKey, name);
-    return raw.type == REG_SZ ? std::string(raw.data.begin(), raw.data.end() - 1) : "(not text)";
+  // A value's bytes, as stored (text without its terminator); "(none)" when it is missing.
+  static std::string Stored(const char* name) {
+    const auto raw = TTestKey::GetRaw(kKey, name);
+    std::string data(raw.data.begin(), raw.data.end());
+    if (raw.type == REG_SZ && !data.empty() && data.back() == '\0') data.pop_back();
+    return raw.found ? data : "(none)";
   }
   TTestKey key{kKey};
   TFakeSpooler spooler;
-  TFakeNotifyIcon shell;
+  TFakeNotifyIcon tray;
 };
 
 TEST(OptionName, RemovesAmpersandsAndTrailingDots) {
@@ -56,51 +54,44 @@ TEST(OptionName, RemovesAmpersandsAndTrailingDots) {
     EXPECT_EQ(OptionName(caption), name);
 }
 
-// What a start makes of the stored key, whatever another program or a damaged profile left.
+// What a start makes of the stored key, whatever another program or a damaged profile left:
+// options it can read, the version written, everything else as it was, check marks that agree.
 TEST_F(SettingsTest, AStartReadsTheOptionsItCanWritesTheVersionAndLeavesTheRestAsItWas) {
-  struct TValue {
-    const char* name;
-    DWORD type;
-    std::string data;
-  };
-  const std::string yes("\xFF\xFF\xFF\xFF", 4), no(4, '\0');
   const struct {
     const char* what;
-    std::vector<TValue> stored;  // nothing stored: no key at all
-    bool portInfo, splash;
+    DWORD type;  // of the stored port option; REG_NONE: none stored
+    std::string data;
+    bool portInfo;
+    bool splash = false;  // stays on (the default) when reading stops at the port option
   } cases[] = {
-      {"no key: created with the defaults", {}, false, true},
-      {"an old version", {{"Version", REG_SZ, "0.9"}, {"Show Port Information", REG_DWORD, yes}}, true, true},
-      {"only the splash option", {{"Show Splash Screen", REG_DWORD, no}}, false, false},
-      {"a number", {{"Show Port Information", REG_DWORD, std::string("\5\0\0\0", 4)}}, true, true},
-      {"text that says true", {{"Show Port Information", REG_SZ, "True"}}, true, true},
-      {"text that is no boolean", {{"Show Port Information", REG_SZ, std::string(65536, 'x')}}, false, true},
-      {"a short number", {{"Show Port Information", REG_DWORD, "\1"}}, false, true},
-      {"a kind never stored", {{"Show Port Information", REG_MULTI_SZ, std::string("1\0\0", 3)}}, false, true},
+      {"no option stored", REG_NONE, "", false},
+      {"on", REG_DWORD, kYes, true},
+      {"a number", REG_DWORD, std::string("\5\0\0\0", 4), true},
+      {"text that says true", REG_SZ, "True", true},
+      {"text that is no boolean", REG_SZ, std::string(65536, 'x'), false, true},
+      {"a short number", REG_DWORD, "\1", false},
+      {"a kind never stored", REG_MULTI_SZ, std::string("1\0\0", 3), false},
   };
   for (const auto& c : cases) {
     key.Remove();
-    for (const TValue& v : c.stored) TTestKey::SetRaw(kKey, v.name, v.type, v.data.data(), static_cast<DWORD>(v.data.size()));
+    Store("Version", REG_SZ, "0.9");
+    Store("Show Splash Screen", REG_DWORD, kNo);
+    if (c.type != REG_NONE) Store("Show Port Information", c.type, c.data);
     auto form = Start();
     EXPECT_EQ(form->ShowPortInfo, c.portInfo) << c.what;
     EXPECT_EQ(form->ShowSplash, c.splash) << c.what;
-    EXPECT_EQ(Text("Version"), "1.0b") << c.what;
-    if (c.stored.empty()) {
-      EXPECT_EQ(Text("Author"), "Fenwarrow");
-      EXPECT_EQ(Dword("Show Port Information"), kFalse);
-      EXPECT_EQ(Dword("Show Splash Screen"), kTrue);
-    }
-    for (const TValue& v : c.stored) {
-      if (std::string(v.name) == "Version") continue;
-      auto raw = TTestKey::GetRaw(kKey, v.name);
-      EXPECT_EQ(std::string(raw.data.begin(), raw.data.end()).substr(0, v.data.size()), v.data) << c.what << ": kept";
-    }
-    if (c.stored.size() == 1 && std::string(c.stored[0].name) == "Show Splash Screen") {
-      EXPECT_FALSE(TTestKey::GetRaw(kKey, "Show Port Information").found) << "a missing option is not written back";
-    }
+    EXPECT_EQ(Stored("Version"), "1.0b") << c.what;
+    EXPECT_EQ(Stored("Show Port Information"), c.type == REG_NONE ? "(none)" : c.data) << c.what << ": kept";
     EXPECT_EQ(form->mShowPortInfo->Checked(), c.portInfo) << c.what;
     EXPECT_EQ(form->mShowSplashScreen->Checked(), c.splash) << c.what;
   }
+  key.Remove();  // no key at all: created with the defaults
+  auto form = Start();
+  EXPECT_EQ(Stored("Author"), "Fenwarrow");
+  EXPECT_EQ(Stored("Version"), "1.0b");
+  EXPECT_EQ(Stored("Show Port Information"), kNo);
+  EXPECT_EQ(Stored("Show Splash Screen"), kYes);
+  EXPECT_TRUE(form->mShowSplashScreen->Checked());
 }
 
 // A missing shortcut resets the options only where the start can make one: a shortcut that
@@ -110,27 +101,22 @@ TEST_F(SettingsTest, AMissingShortcutResetsTheOptionsOnlyWhereOneCanBeMade) {
   GetTempPathA(MAX_PATH, temp);
   const std::string folder = std::string(temp) + "zorvane-settings-test";
   CreateDirectoryA(folder.c_str(), nullptr);
-  const struct {
-    const char* what;
-    std::string path;
-    bool reset;
-  } cases[] = {
-      {"a folder the shortcut can be made in", folder + "\\Sets Windows 95 Default Printer.LNK", true},
-      {"a folder that does not exist", folder + "\\missing\\Sets Windows 95 Default Printer.LNK", false},
-      {"no folder at all", "", false},
+  const std::pair<std::string, bool> cases[] = {
+      {folder + "\\Sets Windows 95 Default Printer.LNK", true},              // it can be made there
+      {folder + "\\missing\\Sets Windows 95 Default Printer.LNK", false},  // a folder not there
+      {"", false},                                                         // no folder at all
   };
-  for (const auto& c : cases) {
+  for (const auto& [path, reset] : cases) {
     key.Remove();
-    TTestKey::SetRaw(kKey, "Show Port Information", REG_DWORD, &kTrue, 4);
-    TTestKey::SetRaw(kKey, "Stray", REG_SZ, "x", 2);
-    ShortcutPath = c.path;
-    DeleteFileA(c.path.c_str());
-    FirstRun = true;
-    auto form = Start();
-    EXPECT_EQ(form->ShowPortInfo, !c.reset) << c.what;
-    EXPECT_EQ(Dword("Show Port Information"), c.reset ? kFalse : kTrue) << c.what;
-    EXPECT_EQ(TTestKey::GetRaw(kKey, "Stray").found, !c.reset) << c.what;
-    DeleteFileA(c.path.c_str());
+    Store("Show Port Information", REG_DWORD, kYes);
+    Store("Stray", REG_SZ, "x");
+    ShortcutPath = path;
+    DeleteFileA(path.c_str());
+    auto form = Start(true);
+    EXPECT_EQ(form->ShowPortInfo, !reset) << path;
+    EXPECT_EQ(Stored("Show Port Information"), reset ? kNo : kYes) << path;
+    EXPECT_EQ(Stored("Stray"), reset ? "(none)" : "x") << path;
+    DeleteFileA(path.c_str());
   }
   RemoveDirectoryA(folder.c_str());
 }

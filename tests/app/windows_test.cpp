@@ -2,11 +2,11 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
-#include <memory>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "FakeDialogs.h"
-#include "FakeNotifyIcon.h"
 #include "FakeSpooler.h"
 #include "app/printers/Printer.h"
 #include "forms/AboutForm.h"
@@ -16,69 +16,27 @@
 namespace zv::test {
 namespace {
 
-MSG Key(HWND window, UINT message, WPARAM key) {
-  MSG m{};
-  m.hwnd = window;
-  m.message = message;
-  m.wParam = key;
-  return m;
-}
-
 TEST(AboutForm, OnlyTheAboutWindowClosesAndFromTheKeyboardByEveryKeyOfItsButton) {
-  const struct {
-    const char* what;
-    UINT message;
-    WPARAM key;
-  } keys[] = {
-      {"Escape", WM_KEYDOWN, VK_ESCAPE},
-      {"Enter", WM_KEYDOWN, VK_RETURN},
-      {"Space", WM_KEYDOWN, VK_SPACE},
-      {"Alt+C", WM_SYSKEYDOWN, 'C'},
-  };
-  TAboutForm splash(Application, 0);
-  splash.Show();
-  EXPECT_FALSE(splash.CloseButton->Visible());
-  EXPECT_FALSE(splash.CloseButton->Enabled());
-  for (const auto& k : keys) {
-    MSG message = Key(GetFocus(), k.message, k.key);
-    EXPECT_FALSE(splash.KeyPreview(message)) << k.what;
+  const std::pair<UINT, WPARAM> keys[] = {
+      {WM_KEYDOWN, VK_ESCAPE}, {WM_KEYDOWN, VK_RETURN}, {WM_KEYDOWN, VK_SPACE}, {WM_SYSKEYDOWN, 'C'}};
+  for (std::uint8_t mode : {0, 1}) {
+    TAboutForm form(Application, mode);
+    form.Show();
+    EXPECT_EQ(form.CloseButton->Visible(), mode == 1);
+    if (mode == 1) {
+      EXPECT_EQ(GetFocus(), form.CloseButton->Handle());
+    }
+    for (const auto& [message, key] : keys) {
+      form.SetModalResult(mrNone);
+      MSG m{GetFocus(), message, key, 0, 0, {}};
+      EXPECT_EQ(form.KeyPreview(m), mode == 1) << key;
+      EXPECT_EQ(form.ModalResult(), mode == 1 ? mrOk : mrNone) << key;  // the splash never closes
+    }
+    MSG other{GetFocus(), WM_KEYDOWN, 'X', 0, 0, {}};
+    EXPECT_FALSE(form.KeyPreview(other));
+    EXPECT_EQ(form.Left(), (GetSystemMetrics(SM_CXSCREEN) - form.Width()) / 2);  // centred when shown
+    form.Hide();
   }
-  EXPECT_EQ(splash.ModalResult(), mrNone);
-  splash.Hide();
-
-  TAboutForm about(Application, 1);
-  about.Show();
-  EXPECT_TRUE(about.CloseButton->Visible());
-  EXPECT_EQ(GetFocus(), about.CloseButton->Handle());
-  for (const auto& k : keys) {
-    about.SetModalResult(mrNone);
-    MSG message = Key(GetFocus(), k.message, k.key);
-    EXPECT_TRUE(about.KeyPreview(message)) << k.what;
-    EXPECT_EQ(about.ModalResult(), mrOk) << k.what;
-  }
-  MSG other = Key(GetFocus(), WM_KEYDOWN, 'X');
-  EXPECT_FALSE(about.KeyPreview(other));
-  // Centred when shown.
-  EXPECT_EQ(about.Left(), (GetSystemMetrics(SM_CXSCREEN) - about.Width()) / 2);
-}
-
-// What the stand-in for PrintDlgA saw and does.
-struct TDialogScript {
-  PRINTDLGA seen{};
-  std::vector<std::uint8_t> devNames;
-  std::vector<std::uint8_t> devMode;
-  int calls = 0;
-  BOOL answer = FALSE;
-  const char* device = nullptr;  // replace the printer names with these when answering
-  const char* port = "";
-};
-TDialogScript script;
-
-HGLOBAL Block(const std::vector<std::uint8_t>& bytes) {
-  HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE, bytes.size());
-  std::memcpy(GlobalLock(block), bytes.data(), bytes.size());
-  GlobalUnlock(block);
-  return block;
 }
 
 std::vector<std::uint8_t> Bytes(HGLOBAL block) {
@@ -88,83 +46,70 @@ std::vector<std::uint8_t> Bytes(HGLOBAL block) {
   return bytes;
 }
 
-BOOL WINAPI StandInDialog(PRINTDLGA* record) {
-  ++script.calls;
-  script.seen = *record;
-  if (record->hDevNames) script.devNames = Bytes(record->hDevNames);
-  if (record->hDevMode) script.devMode = Bytes(record->hDevMode);
-  if (script.device) {
-    // As the dialog does for another printer: new blocks in place of the ones it was given.
-    GlobalFree(record->hDevNames);
-    std::vector<std::uint8_t> names(8, 0);
-    auto put = [&names](const std::string& text, int at) {
-      names[at] = static_cast<std::uint8_t>(names.size());
-      names.insert(names.end(), text.begin(), text.end());
-      names.push_back(0);
-    };
-    put("winspool", 0);
-    put(script.device, 2);
-    put(script.port, 4);
-    record->hDevNames = Block(names);
-  }
-  return script.answer;
-}
-
+// The shared catalogue on P, and the dialog stood in for: it notes what it was given and answers
+// as the test says, for another printer with a DEVNAMES block of its own.
 class SetupDialogTest : public testing::Test {
  protected:
   void SetUp() override {
-    script = TDialogScript{};
     spooler.printers = {{"P", ""}, {"Q", ""}};
     spooler.SetDefault("P,,");
-    dialogs.OnPrintDialog = [](PRINTDLGA& record) { return StandInDialog(&record); };
     SharedPrinter().Discard();
-    SharedPrinter().SetCurrentIndex(-1);
-    std::string d, r, p;
-    HGLOBAL block;
-    SharedPrinter().ReadCurrent(d, r, p, block);
-    SharedPrinter().SelectPrinter(d, r, p, block);
+    SharedPrinter().ResetToDefault();
     held = SharedPrinter().DeviceModeBlock();
+    dialogs.OnPrintDialog = [this](PRINTDLGA& record) {
+      seen = record;
+      devNames = Bytes(record.hDevNames);
+      devMode = Bytes(record.hDevMode);
+      if (!device.empty()) {
+        GlobalFree(record.hDevNames);
+        std::string names = std::string(8, '\0') + "winspool" + '\0' + device + '\0' + port + '\0';
+        names[0] = 8, names[2] = static_cast<char>(17), names[4] = static_cast<char>(18 + device.size());
+        record.hDevNames = GlobalAlloc(GMEM_MOVEABLE, names.size());
+        std::memcpy(GlobalLock(record.hDevNames), names.data(), names.size());
+        GlobalUnlock(record.hDevNames);
+      }
+      return answer;
+    };
   }
   void TearDown() override { SharedPrinter().Discard(); }
   TFakeSpooler spooler;
   TFakeDialogs dialogs;
   TPrinterSetupDialog dialog{nullptr};
   HGLOBAL held = nullptr;
+  PRINTDLGA seen{};
+  std::vector<std::uint8_t> devNames, devMode;
+  BOOL answer = FALSE;
+  std::string device, port;  // the printer the user picks in the dialog, if another
 };
 
-TEST_F(SetupDialogTest, TheDialogGetsTheRecordTheNamesAndACopyOfTheSettings) {
-  script.answer = FALSE;
+TEST_F(SetupDialogTest, TheDialogGetsTheNamesAndACopyOfTheSettingsAndCancellingChangesNothing) {
   dialog.RunSetup(SharedPrinter());
-  ASSERT_EQ(script.calls, 1);
-  EXPECT_EQ(script.seen.Flags & PD_PRINTSETUP, static_cast<DWORD>(PD_PRINTSETUP));
+  ASSERT_EQ(dialogs.dialogs, 1);
+  EXPECT_EQ(seen.Flags & PD_PRINTSETUP, static_cast<DWORD>(PD_PRINTSETUP));
   // DEVNAMES: offsets 8, then driver "", device "P", port "".
-  const std::vector<std::uint8_t> expected = {8, 0, 9, 0, 11, 0, 0, 0, 0, 'P', 0, 0};
-  EXPECT_EQ(script.devNames, expected);
-  EXPECT_NE(script.seen.hDevMode, held);  // a copy, never the catalogue's own block
-  EXPECT_EQ(script.devMode, Bytes(held));
-  // Cancelled: both blocks released, the shared catalogue unchanged.
-  EXPECT_EQ(GlobalFlags(script.seen.hDevMode), GMEM_INVALID_HANDLE);
-  EXPECT_EQ(GlobalFlags(script.seen.hDevNames), GMEM_INVALID_HANDLE);
+  EXPECT_EQ(devNames, (std::vector<std::uint8_t>{8, 0, 9, 0, 11, 0, 0, 0, 0, 'P', 0, 0}));
+  EXPECT_NE(seen.hDevMode, held);  // a copy, never the catalogue's own block
+  EXPECT_EQ(devMode, Bytes(held));
+  EXPECT_EQ(GlobalFlags(seen.hDevMode), GMEM_INVALID_HANDLE);  // both released
+  EXPECT_EQ(GlobalFlags(seen.hDevNames), GMEM_INVALID_HANDLE);
   EXPECT_EQ(SharedPrinter().DeviceModeBlock(), held);
   EXPECT_EQ(SharedPrinter().CurrentIndex(), 0);
 }
 
 TEST_F(SetupDialogTest, ConfirmingMakesTheDialogsPrinterAndSettingsTheSharedCataloguesOwn) {
-  script.answer = TRUE;
+  answer = TRUE;
   dialog.RunSetup(SharedPrinter());
-  EXPECT_EQ(SharedPrinter().DeviceModeBlock(), script.seen.hDevMode);
+  EXPECT_EQ(SharedPrinter().DeviceModeBlock(), seen.hDevMode);
   EXPECT_EQ(GlobalFlags(held), GMEM_INVALID_HANDLE);  // the old block was freed
-  EXPECT_EQ(GlobalFlags(script.seen.hDevNames), GMEM_INVALID_HANDLE);
+  EXPECT_EQ(GlobalFlags(seen.hDevNames), GMEM_INVALID_HANDLE);
   EXPECT_EQ(SharedPrinter().CurrentIndex(), 0);
-  script.device = "Q";
+  device = "Q";
   dialog.RunSetup(SharedPrinter());
   EXPECT_EQ(SharedPrinter().CurrentIndex(), 1);
-  script.device = "Q";
-  script.port = "LPT9:";
+  port = "LPT9:";  // a port no entry has: appended and made current
   dialog.RunSetup(SharedPrinter());
-  const auto& entries = SharedPrinter().Entries();
-  EXPECT_EQ(entries.back().Name, "Q on LPT9:");
-  EXPECT_EQ(SharedPrinter().CurrentIndex(), static_cast<int>(entries.size()) - 1);
+  EXPECT_EQ(SharedPrinter().Entries().back().Name, "Q on LPT9:");
+  EXPECT_EQ(SharedPrinter().CurrentIndex(), 2);
 }
 
 }  // namespace
