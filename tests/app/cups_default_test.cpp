@@ -40,28 +40,22 @@ class CupsDefaultTest : public testing::Test {
   TFakeCups cups;
 };
 
-TEST_F(CupsDefaultTest, ACupsQueueBecomesTheUsersCupsDefaultOnceAndOnlyWhenItDiffers) {
+TEST_F(CupsDefaultTest, ACupsQueueBecomesTheUsersCupsDefaultOnceOnlyWhenItDiffersAndOnlyUnderWine) {
   EXPECT_FALSE(KeepCupsDefault("Alpha", ""));  // the re-application at start-up: CUPS has it already
   EXPECT_TRUE(KeepCupsDefault("Beta", ""));    // Windows NT entries: the port comes from the spooler
   EXPECT_FALSE(KeepCupsDefault("Beta", ""));
   EXPECT_TRUE(KeepCupsDefault("Alpha", "CUPS:Alpha"));  // Windows 95 entries carry the port
-  EXPECT_EQ(cups.runs,
-            (std::vector<std::string>{"\"Z:/usr/bin/lpoptions\" -d Beta", "\"Z:/usr/bin/lpoptions\" -d Alpha"}));
-}
-
-TEST_F(CupsDefaultTest, NothingRunsOffWineForOtherPortsOddNamesOrWithoutTheTool) {
+  EXPECT_FALSE(KeepCupsDefault("Local", ""));           // no CUPS queue
+  EXPECT_FALSE(KeepCupsDefault("Odd", ""));             // a name not to put on a command line
   cups.wine = false;
   EXPECT_FALSE(KeepCupsDefault("Beta", ""));
   cups.wine = true;
-  EXPECT_FALSE(KeepCupsDefault("Local", ""));
-  EXPECT_FALSE(KeepCupsDefault("Odd", ""));
-  cups.files.clear();
-  EXPECT_FALSE(KeepCupsDefault("Beta", ""));
-  EXPECT_TRUE(cups.runs.empty());
   cups.files = {"/usr/local/bin/lpoptions"};
-  InitCupsDefault();  // a new start: nothing attempted yet
   EXPECT_TRUE(KeepCupsDefault("Beta", ""));
-  EXPECT_EQ(cups.runs, (std::vector<std::string>{"\"Z:/usr/local/bin/lpoptions\" -d Beta"}));
+  cups.files.clear();
+  EXPECT_FALSE(KeepCupsDefault("Alpha", "CUPS:Alpha"));  // no tool
+  EXPECT_EQ(cups.runs, (std::vector<std::string>{"\"Z:/usr/bin/lpoptions\" -d Beta", "\"Z:/usr/bin/lpoptions\" -d Alpha",
+                                                 "\"Z:/usr/local/bin/lpoptions\" -d Beta"}));
 }
 
 TEST_F(CupsDefaultTest, AFailedRunIsNotRepeatedUntilAnotherPrinterIsChosen) {

@@ -16,38 +16,29 @@ namespace {
 
 constexpr char kLink[] = "\\Sets Windows 95 Default Printer.LNK";
 
-std::string TempFolder(const char* name) {
+std::string TempFolder() {
   char temp[MAX_PATH];
   GetTempPathA(MAX_PATH, temp);
-  const std::string folder = std::string(temp) + name;
+  const std::string folder = std::string(temp) + "zorvane-startup-test";
   CreateDirectoryA(folder.c_str(), nullptr);
   return folder;
 }
-
-bool Exists(const std::string& path) { return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
 
 // The prefix's own StartUp value is put back afterwards; the shell's folder is the test's.
 class StartupShortcutTest : public testing::Test {
  protected:
   void SetUp() override { saved = TTestKey::GetRaw(kShellFoldersKey, "StartUp"); }
   void TearDown() override {
-    SetStartUp(std::nullopt);
-    if (saved.found)
-      TTestKey::SetRaw(kShellFoldersKey, "StartUp", saved.type, saved.data.data(),
-                       static_cast<DWORD>(saved.data.size()));
+    SetStartUp(saved.found ? std::optional<TValue>({saved.type, std::string(saved.data.begin(), saved.data.end())})
+                           : std::nullopt);
   }
   struct TValue {
     DWORD type;
     std::string data;
   };
-  void SetStartUp(const std::optional<TValue>& value) {
-    HKEY key;
-    RegCreateKeyExA(HKEY_CURRENT_USER, kShellFoldersKey, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr);
-    RegDeleteValueA(key, "StartUp");
-    if (value)
-      RegSetValueExA(key, "StartUp", 0, value->type, reinterpret_cast<const BYTE*>(value->data.data()),
-                     static_cast<DWORD>(value->data.size()));
-    RegCloseKey(key);
+  static void SetStartUp(const std::optional<TValue>& value) {
+    SHDeleteValueA(HKEY_CURRENT_USER, kShellFoldersKey, "StartUp");
+    if (value) TTestKey::SetRaw(kShellFoldersKey, "StartUp", value->type, value->data.data(), value->data.size());
   }
   static TValue Text(const std::string& text) { return {REG_SZ, text + '\0'}; }
 
@@ -93,11 +84,11 @@ TEST_F(StartupShortcutTest, WithoutAFolderNoShortcutIsMadeOrRemovedAnywhere) {
   EXPECT_FALSE(form.ShortcutExists());
   form.RemoveStartupShortcut();
   EXPECT_TRUE(shell.notices.empty());
-  EXPECT_FALSE(Exists(kLink));  // the root of the current drive
+  EXPECT_EQ(GetFileAttributesA(kLink), INVALID_FILE_ATTRIBUTES);  // the root of the current drive
 }
 
 TEST_F(StartupShortcutTest, TheShortcutIsCreatedForThisProgramAndRemovedWithANoticeToTheShell) {
-  SetStartUp(Text(TempFolder("zorvane-startup-test")));
+  SetStartUp(Text(TempFolder()));
   form.ComputeShortcutPath();
   DeleteFileA(ShortcutPath.c_str());
   EXPECT_FALSE(form.ShortcutExists());
@@ -117,7 +108,7 @@ TEST_F(StartupShortcutTest, AFailedStartUpStepStillShowsTheIcon) {
   TTestKey settings("Software\\Zorvane");
   const DWORD off = 0;
   TTestKey::SetRaw(settings.Path(), "Show Splash Screen", REG_DWORD, &off, 4);
-  SetStartUp(Text(TempFolder("zorvane-startup-test")));
+  SetStartUp(Text(TempFolder()));
   form.ComputeShortcutPath();
   form.CreateStartupShortcut();  // no first run: the stored options count
   spooler.printers = {{"P", ""}};

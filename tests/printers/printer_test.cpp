@@ -76,48 +76,6 @@ TEST(Catalogue, TheDefaultIsTheProfilesFirstFieldMatchedExactlyAndWhole) {
   }
 }
 
-TEST(Catalogue, IndexWritesCheckTheRangeKeepTheEarlierBlockAndMinusOneReselects) {
-  TFakeSpooler spooler;
-  spooler.printers = {{"A", ""}, {"B", ""}};
-  spooler.SetDefault("B,,");
-  TPrinter printer;
-  EXPECT_EQ(Raised([&] { printer.SetCurrentIndex(2); }), kIndexOutOfRange);
-  EXPECT_EQ(Raised([&] { printer.SetCurrentIndex(-2); }), kIndexOutOfRange);
-  EXPECT_EQ(printer.CurrentIndex(), 1);  // the failed write left the resolved default
-
-  printer.SetCurrentIndex(0);
-  EXPECT_EQ(Current(printer), "A,,");
-  EXPECT_STREQ(reinterpret_cast<const char*>(printer.DevMode()->dmDeviceName), "B");  // B's settings still
-
-  printer.SetCurrentIndex(-1);
-  spooler.SetDefault("A,,");
-  EXPECT_EQ(Current(printer), "A,,");  // the profile read again
-  EXPECT_STREQ(reinterpret_cast<const char*>(printer.DevMode()->dmDeviceName), "A");
-}
-
-TEST(Catalogue, SelectPrinterAppendsAnUnknownPrinterAndOwnsTheBlocksItIsGiven) {
-  TFakeSpooler spooler;
-  spooler.printers = {{"A", ""}};
-  {
-    TPrinter printer;
-    HGLOBAL mine = GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, sizeof(DEVMODEA));
-    printer.SelectPrinter("Z", "drv", "LPT9:", mine);
-    EXPECT_EQ(Names(printer), (std::vector<std::string>{"A|A|", "Z on LPT9:|Z|LPT9:"}));
-    EXPECT_EQ(printer.CurrentIndex(), 1);
-    EXPECT_EQ(printer.DeviceModeBlock(), mine);
-
-    printer.SelectPrinter("Z", "other", "LPT9:", mine);  // the same block kept; the driver not compared
-    EXPECT_EQ(printer.Entries().size(), 2u);
-    EXPECT_EQ(printer.DeviceModeBlock(), mine);
-
-    printer.SelectPrinter("A", "", "", GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, sizeof(DEVMODEA)));
-    EXPECT_EQ(printer.CurrentIndex(), 0);
-    EXPECT_EQ(GlobalFlags(mine), GMEM_INVALID_HANDLE);  // the replaced block was freed
-    EXPECT_EQ(spooler.openHandles, 1);                  // one printer handle, the last selection's
-  }
-  EXPECT_EQ(spooler.openHandles, 0);  // and destruction closed it
-}
-
 TEST(Catalogue, FailuresOfTheDriverOrTheListGiveNoBlockOrAnEmptyListAndNoError) {
   TFakeSpooler spooler;
   spooler.printers = {{"A", ""}};
