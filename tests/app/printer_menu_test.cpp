@@ -49,6 +49,12 @@ class PrinterMenuTest : public testing::Test {
     form.BuildPrinterMenu();
     form.ApplyDefaultPrinter(-1);
   }
+  // A start as the program makes it, with these printers and this profile value.
+  void Start(std::vector<TPrinterRecord> printers, const std::string& profile) {
+    spooler.printers = std::move(printers);
+    spooler.SetDefault(profile);
+    Rebuild();
+  }
   void Announce() { SendMessageA(form.Handle(), WM_WININICHANGE, 0, reinterpret_cast<LPARAM>("windows")); }
 
   TFakeSpooler spooler;
@@ -61,9 +67,8 @@ class PrinterMenuTest : public testing::Test {
 
 TEST_F(PrinterMenuTest, EntriesAreSortedIgnoringCaseCutAtTheirPortAndCarryTheirCatalogueIndex) {
   spooler.platformId = 1;
-  spooler.printers = {{"beta", "LPT1:"}, {"Alpha", "LPT2:"}, {"Canon on 2nd floor", "LPT3:"}, {std::string(100, 'x'), "X:"}};
-  spooler.SetDefault("beta,winspool,LPT1:");
-  Rebuild();
+  Start({{"beta", "LPT1:"}, {"Alpha", "LPT2:"}, {"Canon on 2nd floor", "LPT3:"}, {std::string(100, 'x'), "X:"}},
+        "beta,winspool,LPT1:");
   EXPECT_EQ(Menu(), "Alpha;beta*;Canon;" + std::string(80, 'x') + ";");
   EXPECT_EQ(Entry("Alpha")->Tag(), 1);
   EXPECT_EQ(Entry("beta")->Tag(), 0);
@@ -77,9 +82,7 @@ TEST_F(PrinterMenuTest, EntriesAreSortedIgnoringCaseCutAtTheirPortAndCarryTheirC
 TEST_F(PrinterMenuTest, ChoosingAnEntryWritesItWholeMovesTheCheckAndIgnoresOurOwnBroadcast) {
   TBroadcastListener other;
   const std::string longName(300, 'L');
-  spooler.printers = {{"P", ""}, {longName, ""}};
-  spooler.SetDefault("P,winspool,Ne00:");
-  Rebuild();
+  Start({{"P", ""}, {longName, ""}}, "P,winspool,Ne00:");
   EXPECT_EQ(spooler.Default(), "P,,");  // re-applied, as at every start
   TMenuItem* p = Entry("P");
   other.received = 0;
@@ -94,9 +97,7 @@ TEST_F(PrinterMenuTest, ChoosingAnEntryWritesItWholeMovesTheCheckAndIgnoresOurOw
 }
 
 TEST_F(PrinterMenuTest, AClickSetsThePrinterItShowsAfterPrintersChangedBehindOurBack) {
-  spooler.printers = {{"P", ""}, {"Q", ""}, {"R", ""}};
-  spooler.SetDefault("Q,,");
-  Rebuild();
+  Start({{"P", ""}, {"Q", ""}, {"R", ""}}, "Q,,");
   // No announcement reaches us: P and the default Q are removed, A is added in front.
   spooler.printers = {{"A", ""}, {"R", ""}};
   spooler.SetDefault("Q,,");
@@ -116,9 +117,7 @@ TEST_F(PrinterMenuTest, AClickSetsThePrinterItShowsAfterPrintersChangedBehindOur
 }
 
 TEST_F(PrinterMenuTest, PrintersWithoutADefaultAreOfferedUncheckedAndCanBeChosen) {
-  spooler.printers = {{"P", ""}, {"Q", ""}};
-  spooler.SetDefault("Gone,,");
-  Rebuild();
+  Start({{"P", ""}, {"Q", ""}}, "Gone,,");
   EXPECT_EQ(Menu(), "P;Q;");
   EXPECT_EQ(form.TrayForm->ToolTip(), "There is no Default Printer");
   EXPECT_FALSE(form.DefaultKnown);
@@ -165,9 +164,7 @@ TEST_F(PrinterMenuTest, OddProfileValuesAndPrinterNamesGiveADefinedMenuAndAreWri
 
 TEST_F(PrinterMenuTest, AFailedProfileWriteSaysSoAndLeavesNothingCheckedAndNothingBroadcast) {
   TBroadcastListener other;
-  spooler.printers = {{"P", ""}, {"Q", ""}};
-  spooler.SetDefault("Q,,");
-  Rebuild();
+  Start({{"P", ""}, {"Q", ""}}, "Q,,");
   other.received = 0;
   spooler.failWrite = true;
   Entry("P")->Click();
@@ -178,9 +175,7 @@ TEST_F(PrinterMenuTest, AFailedProfileWriteSaysSoAndLeavesNothingCheckedAndNothi
 }
 
 TEST_F(PrinterMenuTest, AChangeElsewhereRebuildsMovesTheCheckAndWritesItBackOnce) {
-  spooler.printers = {{"P", ""}, {"Q", ""}};
-  spooler.SetDefault("Q,,");
-  Rebuild();
+  Start({{"P", ""}, {"Q", ""}}, "Q,,");
   const int writes = spooler.writes;
   spooler.SetDefault("P,other,stuff");
   spooler.printers.push_back({"R", ""});
@@ -193,9 +188,7 @@ TEST_F(PrinterMenuTest, AChangeElsewhereRebuildsMovesTheCheckAndWritesItBackOnce
 // The tool tip's call to the shell lets messages sent to us through; an announcement arriving
 // then must wait until the switch is done, and the clicked entry must live through it.
 TEST_F(PrinterMenuTest, AnAnnouncementDuringTheSwitchIsHandledAfterItNeverInside) {
-  spooler.printers = {{"P", ""}, {"Q", ""}};
-  spooler.SetDefault("Q,,");
-  Rebuild();
+  Start({{"P", ""}, {"Q", ""}}, "Q,,");
   form.TrayForm->SetActive(true);
   std::string menuDuring;
   bool announced = false;
@@ -216,9 +209,7 @@ TEST_F(PrinterMenuTest, AnAnnouncementDuringTheSwitchIsHandledAfterItNeverInside
 }
 
 TEST_F(PrinterMenuTest, ClicksDuringARebuildAreIgnored) {
-  spooler.printers = {{"P", ""}, {"Q", ""}};
-  spooler.SetDefault("Q,,");
-  Rebuild();
+  Start({{"P", ""}, {"Q", ""}}, "Q,,");
   const int writes = spooler.writes;
   form.MenuRebuilding = true;
   Entry("P")->Click();

@@ -95,17 +95,5 @@ TEST_F(RegFileTest, KeysAreTestedWithoutCreatingThemAndDeletedWithTheirValues) {
   EXPECT_EQ(Raised([&] { reg.WriteValue("x", TVariant(true)); }), kCantOpenKey);
 }
 
-TEST(Variant, ConvertsToBooleanAndTextAsTheSettingsNeed) {
-  EXPECT_TRUE(VarToBool(TVariant(std::int32_t{-1})));
-  EXPECT_TRUE(VarToBool(TVariant(std::int32_t{5})));
-  EXPECT_FALSE(VarToBool(TVariant(std::int32_t{0})));
-  EXPECT_FALSE(VarToBool(TVariant()));
-  EXPECT_TRUE(VarToBool(TVariant("True")));
-  EXPECT_THROW(VarToBool(TVariant("maybe")), EVariantError);
-  EXPECT_THROW(VarToBool(TVariant::Null()), EVariantError);
-  EXPECT_EQ(VarToStr(TVariant::Null()), "");
-  EXPECT_EQ(VarToStr(TVariant(std::int32_t{12})), "12");
-}
-
 }  // namespace
 }  // namespace zv::test
