@@ -44,9 +44,8 @@ TEST_F(TrayIconTest, TheIconIsShownExactlyWhileActiveWithTheTipAndImageOfTheMome
   EXPECT_EQ(shell.calls[1].data.hIcon, nullptr);
   tray->SetActive(false);
   EXPECT_EQ(shell.Messages(), (Calls{NIM_ADD, NIM_MODIFY, NIM_DELETE}));
-}
 
-TEST_F(TrayIconTest, ToolTipsAreCutTo62Characters) {
+  // Tips are cut to 62 characters, stored and shown alike.
   tray->SetActive(true);
   const std::string tip62(62, 'a');
   for (const std::string& tip : {tip62, tip62 + "bc"}) {
