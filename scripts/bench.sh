@@ -155,14 +155,14 @@ bench_xvfb() {
 }
 
 bench_start() {
+  # Stopped on every way out: a failed start, an interruption, an end from outside (a time limit).
+  trap bench_stop EXIT
+  trap 'exit 143' TERM INT
   mkdir -p "$BENCH_DIR"
   bench_env
   bench_xvfb
   bench_cups
   bench_prefix
-  # Stopped also when the run is interrupted or ended from outside (a time limit).
-  trap bench_stop EXIT
-  trap 'exit 143' TERM INT
 }
 
 bench_stop() {
