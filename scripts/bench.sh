@@ -167,7 +167,7 @@ bench_start() {
 
 bench_stop() {
   # Wine's server for the throwaway prefix first, then what we started, by process id.
-  [ -n "${WINEPREFIX:-}" ] && /usr/lib/wine/wineserver -k 2>/dev/null || true
+  [ "${WINEPREFIX:-}" = "$BENCH_DIR/prefix" ] && /usr/lib/wine/wineserver -k 2>/dev/null || true
   local pid
   for pid in "${BENCH_PIDS[@]}"; do
     kill "$pid" 2>/dev/null || true

@@ -9,9 +9,9 @@ export ZORVANE_CUPS_QUEUES="Alpha,Mid,zeta" ZORVANE_CUPS_DEFAULT=Mid
 # Windows 95 is the same program under another name, which the prefix runs as win95.
 cp "$BUILD/tests/printer_tests.exe" "$BUILD/tests/CATALOGUE95.EXE"
 WINE reg add 'HKCU\Software\Wine\AppDefaults\CATALOGUE95.EXE' /v Version /d win95 /f >/dev/null
-for run in "printer_tests.exe 2 nt" "CATALOGUE95.EXE 1 95"; do
+for run in "printer_tests.exe 2 NT" "CATALOGUE95.EXE 1 95"; do
   read -r program platform name <<<"$run"
-  WINE "$BUILD/tests/$program" --gtest_filter='RealCatalogue.*' | tee "$ARTIFACTS/catalogue-$name.txt"
-  check "the $name path lists the 3 printers, default Mid" \
-    grep -q "platform $platform: 3 printers, default Mid" "$ARTIFACTS/catalogue-$name.txt"
+  WINE "$BUILD/tests/$program" --gtest_filter='RealCatalogue.*' | tee "$ARTIFACTS/catalogue-${name,,}.txt"
+  check "as Windows $name it lists the 3 queues, default Mid" \
+    grep -q "platform $platform: 3 printers, default Mid" "$ARTIFACTS/catalogue-${name,,}.txt"
 done

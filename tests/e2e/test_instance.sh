@@ -12,11 +12,9 @@ set_option "Show Port Information" 0xffffffff
 
 empty_tray
 for i in {1..10}; do launch_zorvane; done
-one_runs() {
-  RUNNING=()
-  for pid in "${ZV_PIDS[@]}"; do kill -0 "$pid" 2>/dev/null && RUNNING+=("$pid"); done
-  SEEN="${#RUNNING[@]} of ten copies running"
-  [ "${#RUNNING[@]}" = 1 ]
+one_runs() {  # exactly one of the copies runs: RUNNING
+  RUNNING=($(ps -o pid= -p "${ZV_PIDS[*]}")) || true
+  SEEN="${#RUNNING[@]} of ten copies running"; [ "${#RUNNING[@]}" = 1 ]
 }
 check "of ten copies started at once exactly one keeps running" wait_until 30 one_runs
 ZV_PID=${RUNNING[0]}
@@ -30,8 +28,7 @@ check "and the shortcut is back" test -f "$LINK_UNIX"
 
 # second_copy PROGRAM: another copy runs to its end, with exit code 0.
 second_copy() { timeout 30 "$ROOT/scripts/wine-run" "$TARGET" "$1" &>/dev/null </dev/null || { SEEN="exit code $?"; false; }; }
-# Windows by title, to tell what a later copy renames.
-titled() { xdotool search --name "^$1\$" 2>/dev/null | sort | tr '\n' ' ' || true; }
+titled() { xsearch --name "^$1\$" | sort | tr '\n' ' '; }  # windows by title, to tell what a later copy renames
 ours_before=$(titled Zorvane)
 renamed_before=$(titled 'something else')
 check "a second copy ends with exit code 0" second_copy "$EXE"

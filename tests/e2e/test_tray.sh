@@ -11,12 +11,11 @@ PRINTERS='HKLM\System\CurrentControlSet\Control\Print\Printers'
 at_exit() { WINE reg delete "$PRINTERS\\Aaa_new" /f >/dev/null 2>&1 || true; }
 
 # start PICTURE: starts a copy and waits for its icon; BEFORE_ICON is a window seen first, at SHOWN_AT.
-start() { BEFORE_ICON=; launch_zorvane; await 30 "the icon after a start" icon_after_windows "$1"; }
+start() { BEFORE_ICON=; launch_zorvane; await 30 "the icon after a start ($1)" icon_after_windows "$1"; }
 icon_after_windows() {
   tray_shown && return 0
   [ -z "$BEFORE_ICON" ] && windows_shown && BEFORE_ICON=$SEEN SHOWN_AT=$EPOCHREALTIME && screenshot "$1"
-  SEEN="no icon yet; before it: ${BEFORE_ICON:-nothing}"
-  false
+  SEEN="no icon yet; before it: ${BEFORE_ICON:-nothing}"; return 1
 }
 
 empty_tray
