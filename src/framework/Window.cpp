@@ -27,11 +27,16 @@ void RegisterWindowClass(WNDPROC procedure) {
 
 TWindow::TWindow(const TWindowParams& params, TMessageHandler handler) : handler_(std::move(handler)) {
   RegisterWindowClass(&TWindow::Procedure);
-  HWND window = CreateWindowExA(params.exStyle, kWindowClass, params.title.c_str(), params.style, params.x, params.y,
-                                params.width, params.height, params.parent, nullptr, GetModuleHandleA(nullptr), this);
-  if (!window) {
+  // A desktop that is just being replaced (under Wine, when the last program of a session has
+  // gone) refuses windows for a moment: a start then tries again for a little while.
+  constexpr int kAttempts = 20;
+  for (int attempt = 1;; ++attempt) {
+    if (CreateWindowExA(params.exStyle, kWindowClass, params.title.c_str(), params.style, params.x, params.y,
+                        params.width, params.height, params.parent, nullptr, GetModuleHandleA(nullptr), this))
+      return;
     handle_.Detach();  // creation failed after WM_NCCREATE: the platform destroyed it already
-    throw Exception("Cannot create a window");
+    if (attempt == kAttempts) throw Exception("Cannot create a window");
+    Sleep(100);
   }
 }
 
