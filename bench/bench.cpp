@@ -108,7 +108,7 @@ void SwitchBench(int rounds) {
   // The same choice without the CUPS step (as on Windows), to show what that step costs.
   struct TNoCups : TStandIn<ICupsPlatform> {
     bool UnderWine() override { return false; }
-    std::string FindFile(const std::string&) override { return ""; }
+    bool FileExists(const std::string&) override { return false; }
     bool Run(const std::string&, DWORD) override { return false; }
   };
   std::vector<double> windowsWay;

@@ -1,7 +1,6 @@
 // Program entry: start-up hooks in unit order, the application, the main window, the loop.
 #include <windows.h>
 
-#include "app/cups_default.h"
 #include "app/main_window.h"
 #include "app/printers/SpoolerApi.h"
 #include "components/Just1_32/Just1_32.h"
@@ -13,7 +12,6 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
   using namespace zv;
   // Start-up hooks, in unit order.
   InitPrinterUnit();
-  InitCupsDefault();
   InitJust1_32();
 
   Application = new TApplication();

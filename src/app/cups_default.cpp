@@ -2,18 +2,49 @@
 
 #include <winspool.h>
 
+#include <utility>
 #include <vector>
 
 #include "app/printers/Printer.h"
 #include "app/printers/SpoolerApi.h"
 #include "framework/Handles.h"
+#include "framework/Library.h"
 
 namespace zv {
 namespace {
 
-constexpr DWORD kWaitMs = 2000;
+constexpr DWORD kWaitMs = 3000;
+constexpr DWORD kPollMs = 5;
 constexpr char kCupsPort[] = "CUPS:";
 const char* const kLpoptions[] = {"/usr/bin/lpoptions", "/usr/local/bin/lpoptions"};
+
+// The Linux path of a Windows path, through Wine's own conversion; empty when there is none.
+std::string UnixPath(const std::string& windowsPath) {
+  static TLateProc<char* CDECL(const WCHAR*)> convert("kernel32.dll", "wine_get_unix_file_name");
+  const int length = MultiByteToWideChar(CP_ACP, 0, windowsPath.c_str(), -1, nullptr, 0);
+  if (!convert.Get() || length <= 0) return std::string();
+  std::wstring wide(static_cast<std::size_t>(length), L'\0');
+  MultiByteToWideChar(CP_ACP, 0, windowsPath.c_str(), -1, wide.data(), length);
+  char* unix = convert.Get()(wide.c_str());
+  if (!unix) return std::string();
+  std::string path(unix);
+  HeapFree(GetProcessHeap(), 0, unix);
+  return path;
+}
+
+// The whole content of a small file, or the empty text.
+std::string ReadSmallFile(const std::string& path) {
+  TKernelHandle file(CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                 nullptr, OPEN_EXISTING, 0, nullptr));
+  if (file.Get() == INVALID_HANDLE_VALUE) {
+    file.Detach();
+    return std::string();
+  }
+  char buffer[64];
+  DWORD read = 0;
+  if (!ReadFile(file.Get(), buffer, sizeof buffer, &read, nullptr)) return std::string();
+  return std::string(buffer, read);
+}
 
 class TRealCupsPlatform final : public ICupsPlatform {
  public:
@@ -22,17 +53,26 @@ class TRealCupsPlatform final : public ICupsPlatform {
     return ntdll && GetProcAddress(ntdll, "wine_get_version") != nullptr;
   }
 
-  std::string FindFile(const std::string& unixPath) override {
+  bool FileExists(const std::string& unixPath) override {
     std::string path = "Z:" + unixPath;
     for (char& c : path)
       if (c == '/') c = '\\';
     const DWORD attributes = GetFileAttributesA(path.c_str());
-    return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY) ? path : std::string();
+    return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
   }
 
-  bool Run(const std::string& commandLine, DWORD timeoutMs) override {
-    std::vector<char> command(commandLine.begin(), commandLine.end());
-    command.push_back('\0');
+  // Wine starts a Linux program without a handle to wait on: a shell runs the command and leaves
+  // its exit code in a file of ours, which is watched until it is complete.
+  bool Run(const std::string& unixCommand, DWORD timeoutMs) override {
+    std::string folder(MAX_PATH + 1, '\0');
+    folder.resize(GetTempPathA(static_cast<DWORD>(folder.size()), folder.data()));
+    if (folder.empty() || folder.size() > MAX_PATH) return false;
+    static LONG runs = 0;
+    const std::string marker = folder + "zorvane-cups-" + std::to_string(GetCurrentProcessId()) + "-" +
+                               std::to_string(InterlockedIncrement(&runs)) + ".code";
+    const std::string unixMarker = UnixPath(marker);
+    if (unixMarker.empty() || unixMarker.find_first_of("'\"") != std::string::npos) return false;
+    std::string command = "Z:\\bin\\sh -c \"" + unixCommand + " >/dev/null 2>&1; echo $? >'" + unixMarker + "'\"";
     STARTUPINFOA startup{};
     startup.cb = sizeof startup;
     PROCESS_INFORMATION process{};
@@ -40,17 +80,15 @@ class TRealCupsPlatform final : public ICupsPlatform {
                         &process))
       return false;
     TKernelHandle processHandle(process.hProcess), threadHandle(process.hThread);
-    const DWORD waited = WaitForSingleObject(process.hProcess, timeoutMs);
-    // Wine cannot wait for a Linux program it started: it runs on by itself, and started is done.
-    if (waited == WAIT_FAILED) return true;
-    if (waited != WAIT_OBJECT_0) return false;
-    DWORD code = 1;
-    return GetExitCodeProcess(process.hProcess, &code) && code == 0;
+    std::string code;
+    for (const DWORD start = GetTickCount(); GetTickCount() - start < timeoutMs; Sleep(kPollMs)) {
+      code = ReadSmallFile(marker);
+      if (!code.empty() && code.back() == '\n') break;
+    }
+    DeleteFileA(marker.c_str());
+    return code == "0\n";
   }
 };
-
-std::string knownCupsDefault;  // the queue CUPS is known to have as default
-std::string lastAttempt;       // tried once; not again until another printer is chosen
 
 // The first port the spooler lists for a printer ("CUPS:<queue>" for the queues Wine takes from CUPS).
 std::string SpoolerPort(const std::string& device) {
@@ -61,6 +99,14 @@ std::string SpoolerPort(const std::string& device) {
     if (printer.Name == device) return NextField(printer.Ports, cursor);
   }
   return std::string();
+}
+
+// The CUPS queue behind a printer; Windows 95 entries carry their port, Windows NT entries only
+// the printer name. Empty for a printer that is no CUPS queue.
+std::string CupsQueue(const std::string& device, const std::string& port) {
+  const std::string spoolerPort = port.empty() ? SpoolerPort(device) : port;
+  if (spoolerPort.rfind(kCupsPort, 0) != 0) return std::string();
+  return spoolerPort.substr(sizeof kCupsPort - 1);
 }
 
 // CUPS queue names are plain; anything else is not given to a command line.
@@ -82,32 +128,72 @@ ICupsPlatform& TSeam<ICupsPlatform>::Platform() {
   return platform;
 }
 
-void InitCupsDefault() {
-  // Loading the spooler has just copied CUPS's default into the profile.
+TCupsDefault::TCupsDefault(HWND notify) : notify_(notify) {
+  // Loading the spooler has copied CUPS's default into the profile.
   const std::string value = Spooler().ReadProfile("windows", "device");
-  knownCupsDefault = value.substr(0, value.find(','));
-  lastAttempt.clear();
+  known_ = value.substr(0, value.find(','));
 }
 
-bool KeepCupsDefault(const std::string& device, const std::string& port) {
-  ICupsPlatform& cups = CupsPlatform();
-  if (!cups.UnderWine()) return false;
-  // Windows 95 entries carry their port; Windows NT entries only the printer name.
-  const std::string spoolerPort = port.empty() ? SpoolerPort(device) : port;
-  if (spoolerPort.rfind(kCupsPort, 0) != 0) return false;
-  const std::string queue = spoolerPort.substr(sizeof kCupsPort - 1);
-  if (queue == knownCupsDefault) lastAttempt.clear();  // the choice moved on: a later one is new
-  if (!PlainQueueName(queue) || queue == knownCupsDefault || queue == lastAttempt) return false;
+TCupsDefault::~TCupsDefault() {
+  {
+    std::lock_guard<std::mutex> guard(lock_);
+    stop_ = true;
+  }
+  wake_.notify_all();
+  if (worker_.joinable()) worker_.join();
+}
+
+bool TCupsDefault::Keep(const std::string& device, const std::string& port) {
+  if (!CupsPlatform().UnderWine()) return false;
+  const std::string queue = CupsQueue(device, port);
+  if (!PlainQueueName(queue)) return false;
+  std::lock_guard<std::mutex> guard(lock_);
   // Every re-application would try again otherwise: a burst of changes announced elsewhere must
   // not start a burst of programs.
-  lastAttempt = queue;
-  for (const char* candidate : kLpoptions) {
-    const std::string tool = cups.FindFile(candidate);
-    if (tool.empty()) continue;
-    if (cups.Run("\"" + tool + "\" -d " + queue, kWaitMs)) knownCupsDefault = queue;
-    return true;
+  if (queue == wanted_) return false;
+  wanted_ = queue;
+  if (!running_ && pending_.empty()) {
+    if (queue == known_) return false;
+    superseded_ = known_;
   }
-  return false;
+  pending_ = queue;  // a choice still waiting is replaced: only the last one matters
+  if (!worker_.joinable()) worker_ = std::thread(&TCupsDefault::Work, this);
+  wake_.notify_one();
+  return true;
+}
+
+bool TCupsDefault::Busy() {
+  std::lock_guard<std::mutex> guard(lock_);
+  return running_ || !pending_.empty();
+}
+
+bool TCupsDefault::Superseded(const std::string& device) {
+  const std::string queue = CupsQueue(device, std::string());
+  std::lock_guard<std::mutex> guard(lock_);
+  return !queue.empty() && queue == superseded_;
+}
+
+void TCupsDefault::Work() {
+  std::unique_lock<std::mutex> guard(lock_);
+  for (;;) {
+    wake_.wait(guard, [this] { return stop_ || !pending_.empty(); });
+    if (stop_) return;
+    const std::string queue = std::exchange(pending_, std::string());
+    if (queue != known_) {
+      running_ = true;
+      guard.unlock();
+      bool done = false;
+      for (const char* tool : kLpoptions) {
+        if (!CupsPlatform().FileExists(tool)) continue;
+        done = CupsPlatform().Run(std::string(tool) + " -d " + queue, kWaitMs);
+        break;
+      }
+      guard.lock();
+      running_ = false;
+      if (done) known_ = queue;
+    }
+    if (pending_.empty() && notify_) PostMessageA(notify_, WM_CUPSSETTLED, 0, 0);
+  }
 }
 
 }  // namespace zv

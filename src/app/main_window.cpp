@@ -11,7 +11,10 @@ namespace zv {
 
 bool FirstRun = true;
 
-TMainForm::TMainForm(TComponent* owner) : TForm(owner) { Describe(); }
+TMainForm::TMainForm(TComponent* owner) : TForm(owner) {
+  Describe();
+  cups_ = std::make_unique<TCupsDefault>(Handle());
+}
 
 TMainForm::~TMainForm() = default;
 
@@ -101,6 +104,15 @@ LRESULT TMainForm::WndProc(UINT message, WPARAM wParam, LPARAM lParam) {
   }
   if (message == WM_PRINTERSCHANGED) {
     FollowPrinterChange();
+    return 0;
+  }
+  if (message == WM_CUPSSETTLED) {
+    CupsSettled();
+    return 0;
+  }
+  if (message == WM_TIMER && wParam == kChoiceTimer) {
+    KillTimer(Handle(), kChoiceTimer);
+    KeepChoice();
     return 0;
   }
   return TForm::WndProc(message, wParam, lParam);

@@ -4,10 +4,12 @@
 #include <windows.h>
 
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "app/Product.h"
+#include "app/cups_default.h"
 #include "components/Just1_32/Just1_32.h"
 #include "components/RegFiles/RegFiles.h"
 #include "components/TrayIcon/TrayIcon.h"
@@ -25,6 +27,9 @@ inline constexpr std::size_t kMaxCaption = 80;
 
 // Posted to the main window: an announcement that arrived while the menu was changing.
 inline constexpr UINT WM_PRINTERSCHANGED = WM_APP + 1;
+// The second look at the profile after CUPS took a choice.
+inline constexpr UINT_PTR kChoiceTimer = 1;
+inline constexpr UINT kChoiceRecheckMs = 500;
 
 // True at load; whether the start-up shortcut was missing at this start.
 extern bool FirstRun;
@@ -130,11 +135,19 @@ class TMainForm : public TForm {
   TMenuItem* AddItem(TMenuItem& parent, const char* caption, TNotifyEvent onClick);
   void FollowPrinterChange();
   void BroadcastProfileChange();
+  // CUPS has the last choice: a Windows program that started before it did may have copied the
+  // old default into the profile; the choice is written again, and announcements held back are
+  // followed.
+  void CupsSettled();
+  void KeepChoice();
   TIcon programIcon_;
   // The printers that the menu's entries stand for, by Tag: the menu's catalogue of its build.
   std::vector<TPrinterDevice> menuPrinters_;
   int menuChanging_ = 0;
   bool changePending_ = false;
+  // The profile value last written, and its printer.
+  std::string chosen_, chosenDevice_;
+  std::unique_ptr<TCupsDefault> cups_;
 };
 
 // Keeps the user interface alive for the given number of seconds.

@@ -123,12 +123,14 @@ void TMainForm::ApplyDefaultPrinter(int position) {
     Application->MessageBox(kFailureToSetDefault, Application->Title(), MB_OK);
     return;
   }
+  chosen_ = value;
+  chosenDevice_ = now.DeviceName;
   entry->SetChecked(true);
   const std::string caption = entry->Caption();
   // Each call below may dispatch messages; none of them uses the menu.
   TrayForm->SetToolTip(caption);
   BroadcastProfileChange();
-  KeepCupsDefault(now.DeviceName, now.PortName);
+  cups_->Keep(now.DeviceName, now.PortName);
 }
 
 void TMainForm::BroadcastProfileChange() {
@@ -145,13 +147,34 @@ void TMainForm::HandleWinIniChange() {
 }
 
 void TMainForm::FollowPrinterChange() {
-  if (menuChanging_ > 0) {
+  // While CUPS has not yet followed a choice, the profile may hold a stale copy of its old
+  // default: following it would undo the choice.
+  if (menuChanging_ > 0 || cups_->Busy()) {
     changePending_ = true;
     return;
   }
   TMenuChange change(*this);
   BuildPrinterMenu();
   ApplyDefaultPrinter(-1);
+}
+
+void TMainForm::CupsSettled() {
+  if (cups_->Busy()) return;  // a later choice is on its way, and its own notice with it
+  KeepChoice();
+  // A program that read CUPS's old default just before may write it a moment later.
+  SetTimer(Handle(), kChoiceTimer, kChoiceRecheckMs, nullptr);
+  if (!changePending_) return;
+  changePending_ = false;
+  FollowPrinterChange();
+}
+
+void TMainForm::KeepChoice() {
+  if (chosen_.empty() || cups_->Busy()) return;
+  const std::string value = Spooler().ReadProfile("windows", "device");
+  const std::string device = value.substr(0, value.find(','));
+  // Only a copy of the default CUPS had before is undone; a printer chosen elsewhere is followed.
+  if (device == chosenDevice_ || !cups_->Superseded(device)) return;
+  if (Spooler().WriteProfile("Windows", "Device", chosen_)) BroadcastProfileChange();
 }
 
 }  // namespace zv

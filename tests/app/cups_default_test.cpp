@@ -2,70 +2,153 @@
 
 #include <gtest/gtest.h>
 
+#include <condition_variable>
+#include <mutex>
 #include <string>
 #include <vector>
 
+#include "FakeDialogs.h"
+#include "FakeNotifyIcon.h"
 #include "FakeSpooler.h"
+#include "app/main_window.h"
+#include "framework/Application.h"
 
 namespace zv::test {
 namespace {
 
+// lpoptions as the CUPS step sees it; a closed gate holds every run until the test opens it.
 class TFakeCups : public TStandIn<ICupsPlatform> {
  public:
   bool wine = true;
   std::vector<std::string> files = {"/usr/bin/lpoptions"};
   bool succeed = true;
-  std::vector<std::string> runs;
 
   bool UnderWine() override { return wine; }
-  std::string FindFile(const std::string& unixPath) override {
+  bool FileExists(const std::string& unixPath) override {
     for (const auto& f : files)
-      if (f == unixPath) return "Z:" + unixPath;
-    return "";
+      if (f == unixPath) return true;
+    return false;
   }
-  bool Run(const std::string& commandLine, DWORD) override {
-    runs.push_back(commandLine);
+  bool Run(const std::string& command, DWORD) override {
+    std::unique_lock<std::mutex> guard(lock_);
+    runs_.push_back(command);
+    changed_.notify_all();
+    changed_.wait(guard, [this] { return open_; });
     return succeed;
   }
+  void Gate(bool open) {
+    std::lock_guard<std::mutex> guard(lock_);
+    open_ = open;
+    changed_.notify_all();
+  }
+  // Waits until the given number of runs has started; the commands so far.
+  std::vector<std::string> Runs(std::size_t started = 0) {
+    std::unique_lock<std::mutex> guard(lock_);
+    changed_.wait_for(guard, std::chrono::seconds(5), [&] { return runs_.size() >= started; });
+    return runs_;
+  }
+
+ private:
+  std::mutex lock_;
+  std::condition_variable changed_;
+  bool open_ = true;
+  std::vector<std::string> runs_;
 };
+
+// Handles the messages of this thread until the condition holds, for at most five seconds.
+template <typename Condition>
+bool PumpUntil(Condition done) {
+  for (const DWORD start = GetTickCount(); GetTickCount() - start < 5000; Sleep(2)) {
+    MSG msg;
+    while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&msg);
+    if (done()) return true;
+  }
+  return false;
+}
 
 class CupsDefaultTest : public testing::Test {
  protected:
   void SetUp() override {
-    spooler.SetDefault("Alpha,winspool,CUPS:Alpha");
-    InitCupsDefault();  // CUPS's default when the program started: Alpha
-    spooler.printers = {{"Alpha", "CUPS:Alpha"}, {"Beta", "CUPS:Beta"}, {"Local", "LPT1:"}, {"Odd", "CUPS:a b"}};
+    spooler.SetDefault("Alpha,winspool,CUPS:Alpha");  // CUPS's default when the program started
+    spooler.printers = {{"Alpha", "CUPS:Alpha"}, {"Beta", "CUPS:Beta"}, {"Gamma", "CUPS:Gamma"},
+                        {"Local", "LPT1:"},      {"Odd", "CUPS:a b"}};
+  }
+  bool Keep(TCupsDefault& cups, const std::string& device, const std::string& port = "") {
+    const bool handed = cups.Keep(device, port);
+    while (cups.Busy()) Sleep(1);
+    return handed;
   }
   TFakeSpooler spooler;
-  TFakeCups cups;
+  TFakeCups lpoptions;
 };
 
 TEST_F(CupsDefaultTest, ACupsQueueBecomesTheUsersCupsDefaultOnceOnlyWhenItDiffersAndOnlyUnderWine) {
-  EXPECT_FALSE(KeepCupsDefault("Alpha", ""));  // the re-application at start-up: CUPS has it already
-  EXPECT_TRUE(KeepCupsDefault("Beta", ""));    // Windows NT entries: the port comes from the spooler
-  EXPECT_FALSE(KeepCupsDefault("Beta", ""));
-  EXPECT_TRUE(KeepCupsDefault("Alpha", "CUPS:Alpha"));  // Windows 95 entries carry the port
-  EXPECT_FALSE(KeepCupsDefault("Local", ""));           // no CUPS queue
-  EXPECT_FALSE(KeepCupsDefault("Odd", ""));             // a name not to put on a command line
-  cups.wine = false;
-  EXPECT_FALSE(KeepCupsDefault("Beta", ""));
-  cups.wine = true;
-  cups.files = {"/usr/local/bin/lpoptions"};
-  EXPECT_TRUE(KeepCupsDefault("Beta", ""));
-  cups.files.clear();
-  EXPECT_FALSE(KeepCupsDefault("Alpha", "CUPS:Alpha"));  // no tool
-  EXPECT_EQ(cups.runs, (std::vector<std::string>{"\"Z:/usr/bin/lpoptions\" -d Beta", "\"Z:/usr/bin/lpoptions\" -d Alpha",
-                                                 "\"Z:/usr/local/bin/lpoptions\" -d Beta"}));
+  TCupsDefault cups(nullptr);
+  EXPECT_FALSE(Keep(cups, "Alpha"));  // the re-application at start-up: CUPS has it already
+  EXPECT_TRUE(Keep(cups, "Beta"));    // Windows NT entries: the port comes from the spooler
+  EXPECT_FALSE(Keep(cups, "Beta"));
+  EXPECT_TRUE(Keep(cups, "Alpha", "CUPS:Alpha"));  // Windows 95 entries carry the port
+  EXPECT_FALSE(Keep(cups, "Local"));               // no CUPS queue
+  EXPECT_FALSE(Keep(cups, "Odd"));                 // a name not to put on a command line
+  lpoptions.wine = false;
+  EXPECT_FALSE(Keep(cups, "Beta"));
+  lpoptions.wine = true;
+  lpoptions.files = {"/usr/local/bin/lpoptions"};
+  EXPECT_TRUE(Keep(cups, "Beta"));
+  lpoptions.files.clear();
+  Keep(cups, "Alpha", "CUPS:Alpha");  // no tool: nothing runs
+  EXPECT_EQ(lpoptions.Runs(), (std::vector<std::string>{"/usr/bin/lpoptions -d Beta", "/usr/bin/lpoptions -d Alpha",
+                                                        "/usr/local/bin/lpoptions -d Beta"}));
 }
 
 TEST_F(CupsDefaultTest, AFailedRunIsNotRepeatedUntilAnotherPrinterIsChosen) {
-  cups.succeed = false;
-  EXPECT_TRUE(KeepCupsDefault("Beta", ""));
-  for (int i = 0; i < 100; ++i) EXPECT_FALSE(KeepCupsDefault("Beta", ""));  // a burst of re-applications
-  cups.succeed = true;
-  EXPECT_FALSE(KeepCupsDefault("Alpha", "CUPS:Alpha"));  // CUPS has Alpha still
-  EXPECT_TRUE(KeepCupsDefault("Beta", ""));              // a new choice of Beta is tried again
-  EXPECT_EQ(cups.runs.size(), 2u);
+  TCupsDefault cups(nullptr);
+  lpoptions.succeed = false;
+  EXPECT_TRUE(Keep(cups, "Beta"));
+  for (int i = 0; i < 100; ++i) EXPECT_FALSE(Keep(cups, "Beta"));  // a burst of re-applications
+  lpoptions.succeed = true;
+  EXPECT_FALSE(Keep(cups, "Alpha", "CUPS:Alpha"));  // CUPS has Alpha still
+  EXPECT_TRUE(Keep(cups, "Beta"));                  // a new choice of Beta is tried again
+  EXPECT_EQ(lpoptions.Runs().size(), 2u);
+}
+
+TEST_F(CupsDefaultTest, RapidSwitchesSendOnlyTheLastChoiceWithoutWaitingForCups) {
+  TCupsDefault cups(nullptr);
+  lpoptions.Gate(false);
+  EXPECT_TRUE(cups.Keep("Beta", ""));
+  lpoptions.Runs(1);  // Beta is being sent and takes its time
+  for (const char* device : {"Gamma", "Alpha", "Beta", "Gamma"}) cups.Keep(device, "");
+  EXPECT_TRUE(cups.Busy());
+  EXPECT_TRUE(cups.Superseded("Alpha"));
+  EXPECT_FALSE(cups.Superseded("Beta"));
+  lpoptions.Gate(true);
+  while (cups.Busy()) Sleep(1);
+  EXPECT_EQ(lpoptions.Runs(), (std::vector<std::string>{"/usr/bin/lpoptions -d Beta", "/usr/bin/lpoptions -d Gamma"}));
+}
+
+// A switch is done before CUPS follows. A Windows program that starts meanwhile copies CUPS's old
+// default into the profile; the choice stands once CUPS has it, and announcements wait till then.
+TEST_F(CupsDefaultTest, AChoiceIsNeverUndoneByACopyOfTheOldCupsDefault) {
+  TFakeNotifyIcon tray;
+  TFakeShell shell;
+  TMainForm form(Application);
+  form.BuildPrinterMenu();
+  form.ApplyDefaultPrinter(-1);
+  auto chooseAndCopy = [&](const char* device, const std::string& elsewhere, const std::string& stands) {
+    lpoptions.Gate(false);
+    TMenuItem& items = form.PMenu->Items();
+    for (int i = FixedCount + 1; i < items.Count(); ++i)
+      if (items.Items(i)->Caption() == device) form.ApplyDefaultPrinter(i);
+    lpoptions.Runs(lpoptions.Runs().size() + 1);
+    spooler.SetDefault(elsewhere);
+    SendMessageA(form.Handle(), WM_WININICHANGE, 0, reinterpret_cast<LPARAM>("windows"));
+    EXPECT_EQ(form.TrayForm->ToolTip(), device);  // the announcement waits for CUPS
+    lpoptions.Gate(true);
+    EXPECT_TRUE(PumpUntil([&] { return spooler.Default() == stands + ",,"; })) << spooler.Default();
+    EXPECT_EQ(form.TrayForm->ToolTip(), stands);
+  };
+  chooseAndCopy("Beta", "Alpha,winspool,CUPS:Alpha", "Beta");
+  chooseAndCopy("Alpha", "Gamma,winspool,CUPS:Gamma", "Gamma");  // a printer chosen elsewhere is followed
 }
 
 }  // namespace
