@@ -2,7 +2,6 @@
 // Stand-ins for the message box, the printer setup dialog and the shell's other calls: they note
 // what the program asked and answer as the test says.
 #include <functional>
-#include <string>
 #include <vector>
 
 #include "app/Shell.h"

@@ -1,8 +1,5 @@
 #pragma once
 // Records the notification-area calls instead of making them.
-#include <functional>
-#include <vector>
-
 #include "components/TrayIcon/TrayIcon.h"
 
 namespace zv::test {

@@ -1,12 +1,8 @@
 #pragma once
 // A spooler and profile that tests fill with the printers, ports and failures they need.
-#include <windows.h>
-
 #include <cctype>
 #include <map>
 #include <new>
-#include <string>
-#include <vector>
 
 #include "app/printers/SpoolerApi.h"
 

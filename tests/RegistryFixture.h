@@ -1,6 +1,7 @@
 #pragma once
 // A registry key of the test's own under HKEY_CURRENT_USER, removed with everything below it, and
-// raw access to values as another program (or a damaged profile) could have left them.
+// raw access to values as another program (or a damaged profile) could have left them; and a
+// folder of the test's own.
 #include <windows.h>
 #include <shlwapi.h>
 
@@ -43,5 +44,14 @@ class TTestKey {
  private:
   std::string path_;
 };
+
+// A folder under the temporary folder, made if missing; without a final backslash.
+inline std::string TempFolder(const std::string& name) {
+  char temp[MAX_PATH];
+  GetTempPathA(MAX_PATH, temp);
+  const std::string folder = temp + name;
+  CreateDirectoryA(folder.c_str(), nullptr);
+  return folder;
+}
 
 }  // namespace zv::test

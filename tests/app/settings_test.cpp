@@ -1,8 +1,6 @@
 #include <gtest/gtest.h>
 
 #include <memory>
-#include <utility>
-#include <vector>
 
 #include "FakeNotifyIcon.h"
 #include "FakeSpooler.h"
@@ -18,7 +16,6 @@ const std::string kYes("\xFF\xFF\xFF\xFF", 4), kNo(4, '\0');
 
 class SettingsTest : public testing::Test {
  protected:
-  void SetUp() override { ShortcutPath.clear(); }
   void TearDown() override {
     FirstRun = true;
     ShortcutPath.clear();
@@ -44,15 +41,6 @@ class SettingsTest : public testing::Test {
   TFakeSpooler spooler;
   TFakeNotifyIcon tray;
 };
-
-TEST(OptionName, RemovesAmpersandsAndTrailingDots) {
-  for (const auto& [caption, name] : std::vector<std::pair<std::string, std::string>>{
-           {"&Show Port Information", "Show Port Information"},
-           {"S&how Splash Screen", "Show Splash Screen"},
-           {"&UnInstall...", "UnInstall"},
-           {"&..", ""}})
-    EXPECT_EQ(OptionName(caption), name);
-}
 
 // What a start makes of the stored key, whatever another program or a damaged profile left:
 // options it can read, the version written, everything else as it was, check marks that agree.
@@ -97,10 +85,7 @@ TEST_F(SettingsTest, AStartReadsTheOptionsItCanWritesTheVersionAndLeavesTheRestA
 // A missing shortcut resets the options only where the start can make one: a shortcut that
 // cannot be written was never there for the user to delete.
 TEST_F(SettingsTest, AMissingShortcutResetsTheOptionsOnlyWhereOneCanBeMade) {
-  char temp[MAX_PATH];
-  GetTempPathA(MAX_PATH, temp);
-  const std::string folder = std::string(temp) + "zorvane-settings-test";
-  CreateDirectoryA(folder.c_str(), nullptr);
+  const std::string folder = TempFolder("zorvane-settings-test");
   const std::pair<std::string, bool> cases[] = {
       {folder + "\\Sets Windows 95 Default Printer.LNK", true},              // it can be made there
       {folder + "\\missing\\Sets Windows 95 Default Printer.LNK", false},  // a folder not there

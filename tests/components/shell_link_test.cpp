@@ -4,22 +4,11 @@
 #include <objidl.h>
 #include <shlobj.h>
 
-#include <string>
-
+#include "RegistryFixture.h"
 #include "framework/Com.h"
 
 namespace zv::test {
 namespace {
-
-std::string TempFolder() {
-  char buffer[MAX_PATH];
-  GetTempPathA(MAX_PATH, buffer);
-  std::string folder = std::string(buffer) + "zorvane-link-test\\";
-  CreateDirectoryA(folder.c_str(), nullptr);
-  return folder;
-}
-
-bool Exists(const std::string& path) { return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
 
 // The target a shortcut file points at, read back through the shell's link object.
 std::string LinkTarget(const std::string& linkFile) {
@@ -39,7 +28,7 @@ std::string LinkTarget(const std::string& linkFile) {
 class ShellLinkTest : public testing::Test {
  protected:
   TComInit com;
-  std::string folder = TempFolder();
+  std::string folder = TempFolder("zorvane-link-test") + "\\";
   std::string target = "C:\\windows\\notepad.exe";
 };
 
@@ -55,7 +44,7 @@ TEST_F(ShellLinkTest, AShortcutPointsAtItsTargetIsReplacedAndIsNeverSavedUnderAC
 
   const std::string tooLong = folder + std::string(300, 'm') + ".lnk";
   EXPECT_TRUE(FAILED(CreateLink(target, tooLong, "")));
-  EXPECT_FALSE(Exists(tooLong.substr(0, 259)));
+  EXPECT_EQ(GetFileAttributesA(tooLong.substr(0, 259).c_str()), INVALID_FILE_ATTRIBUTES);
 }
 
 }  // namespace

@@ -2,9 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include <memory>
-#include <string>
-
 #include "FakeNotifyIcon.h"
 
 namespace zv::test {

@@ -13,14 +13,9 @@ static LRESULT CALLBACK Listen(HWND window, UINT message, WPARAM wParam, LPARAM 
 }
 
 int main(int argc, char** argv) {
-  if (argc < 2) {
-    fprintf(stderr, "usage: set_default DEVICE,DRIVER,PORT\n");
-    return 2;
-  }
-  WNDCLASSA wc = {0};
-  wc.lpfnWndProc = Listen;
-  wc.hInstance = GetModuleHandleA(NULL);
-  wc.lpszClassName = "ZorvaneTestOtherProgram";
+  WNDCLASSA wc = {
+      .lpfnWndProc = Listen, .hInstance = GetModuleHandleA(NULL), .lpszClassName = "ZorvaneTestOtherProgram"};
+  if (argc < 2) return 2; /* set_default DEVICE,DRIVER,PORT */
   RegisterClassA(&wc);
   CreateWindowA(wc.lpszClassName, "other program", WS_POPUP, 0, 0, 0, 0, NULL, NULL, wc.hInstance, NULL);
   if (!WriteProfileStringA("windows", "device", argv[1])) return 1;
