@@ -128,9 +128,13 @@ ICupsPlatform& TSeam<ICupsPlatform>::Platform() {
   return platform;
 }
 
-TCupsDefault::TCupsDefault(HWND notify) : notify_(notify) {
-  // Loading the spooler has copied CUPS's default into the profile.
+TCupsDefault::TCupsDefault(HWND notify) : notify_(notify) {}
+
+void TCupsDefault::NoteCupsDefault() {
+  if (noted_) return;
+  noted_ = true;
   const std::string value = Spooler().ReadProfile("windows", "device");
+  std::lock_guard<std::mutex> guard(lock_);
   known_ = value.substr(0, value.find(','));
 }
 
@@ -145,6 +149,7 @@ TCupsDefault::~TCupsDefault() {
 
 bool TCupsDefault::Keep(const std::string& device, const std::string& port) {
   if (!CupsPlatform().UnderWine()) return false;
+  NoteCupsDefault();
   const std::string queue = CupsQueue(device, port);
   if (!PlainQueueName(queue)) return false;
   std::lock_guard<std::mutex> guard(lock_);

@@ -36,13 +36,14 @@ inline constexpr UINT WM_CUPSSETTLED = WM_APP + 2;
 
 class TCupsDefault {
  public:
-  // Notes CUPS's default as the spooler reported it when the program started; create it before
-  // the program writes the profile.
   explicit TCupsDefault(HWND notify);
   ~TCupsDefault();
   TCupsDefault(const TCupsDefault&) = delete;
   TCupsDefault& operator=(const TCupsDefault&) = delete;
 
+  // Notes CUPS's default as the spooler copied it into the profile when it was first loaded; call
+  // it before the program first writes the profile. Only the first call counts.
+  void NoteCupsDefault();
   // Makes the queue behind a new default printer the user's CUPS default, unless it is that
   // already or was just tried; silent on every failure. True when a step was handed on.
   bool Keep(const std::string& device, const std::string& port);
@@ -62,6 +63,7 @@ class TCupsDefault {
   std::string wanted_;      // the last queue chosen; tried once, not again until another is chosen
   std::string pending_;     // the queue waiting for the thread
   std::string superseded_;  // CUPS's default before the steps under way
+  bool noted_ = false;
   bool running_ = false;
   bool stop_ = false;
   std::thread worker_;  // started at the first step: a program that never switches never has it

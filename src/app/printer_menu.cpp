@@ -116,6 +116,8 @@ void TMainForm::ApplyDefaultPrinter(int position) {
   }
   const TPrinterDevice now = printer.Entries()[static_cast<std::size_t>(index)].Device;
 
+  // The catalogue has loaded the spooler, which has copied CUPS's default into the profile.
+  cups_->NoteCupsDefault();
   // Composed and written whole, however long the names are.
   const std::string value = now.DeviceName + "," + now.DriverName + "," + now.PortName;
   if (!Spooler().WriteProfile("Windows", "Device", value)) {
