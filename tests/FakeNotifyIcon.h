@@ -25,7 +25,6 @@ class TFakeNotifyIcon : public TStandIn<INotifyIconApi> {
   std::vector<TCall> calls;
 };
 
-// Dispatches what is waiting in this thread's queue.
 inline void Pump() {
   MSG message;
   while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&message);

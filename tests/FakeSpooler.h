@@ -18,8 +18,6 @@ class TFakeSpooler : public TStandIn<ISpoolerApi> {
   bool failWrite = false;
   bool failOpen = false;
   bool failDocumentProperties = false;
-  int enumerations = 0;
-  int openHandles = 0;
   int writes = 0;
 
   void SetDefault(const std::string& value) { profile["windows/device"] = value; }
@@ -27,7 +25,6 @@ class TFakeSpooler : public TStandIn<ISpoolerApi> {
 
   DWORD PlatformId() override { return platformId; }
   bool ListPrinters(DWORD, DWORD level, std::vector<TPrinterRecord>& out) override {
-    ++enumerations;
     if (throwEnumeration) throw std::bad_alloc();
     if (failEnumeration) return false;
     for (const auto& p : printers) out.push_back({p.Name, level == 5 ? p.Ports : ""});
@@ -44,9 +41,9 @@ class TFakeSpooler : public TStandIn<ISpoolerApi> {
   }
   HANDLE OpenPrinterHandle(const std::string&) override {
     if (failOpen) return nullptr;
-    return reinterpret_cast<HANDLE>(static_cast<INT_PTR>(0x1000 + ++openHandles));
+    return reinterpret_cast<HANDLE>(static_cast<INT_PTR>(0x1000));
   }
-  void ClosePrinterHandle(HANDLE) override { --openHandles; }
+  void ClosePrinterHandle(HANDLE) override {}
   LONG QueryDocumentProperties(HANDLE, const std::string& device, DEVMODEA* output, DEVMODEA*, DWORD mode) override {
     if (mode == 0) return sizeof(DEVMODEA);
     if (failDocumentProperties) return -1;

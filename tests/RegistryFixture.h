@@ -1,7 +1,6 @@
 #pragma once
-// A registry key of the test's own under HKEY_CURRENT_USER, removed with everything below it, and
-// raw access to values as another program (or a damaged profile) could have left them; and a
-// folder of the test's own.
+// A registry key of the test's own under HKEY_CURRENT_USER, removed with everything below it, raw
+// access to values as another program (or a damaged profile) could have left them, and a folder.
 #include <windows.h>
 #include <shlwapi.h>
 

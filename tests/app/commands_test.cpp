@@ -27,7 +27,6 @@ class CommandsTest : public testing::Test {
     Application->SetMainForm(form.get());
     form->LoadSettings();
     form->BuildPrinterMenu();
-    form->ApplyDefaultPrinter(-1);
     form->TrayForm->SetActive(true);
     form->ComputeShortcutPath();
     form->CreateStartupShortcut();
@@ -95,17 +94,13 @@ TEST_F(CommandsTest, TheOptionsAreSavedAndCheckedAndPortInformationChangesEveryC
   EXPECT_EQ(Entry(2)->Caption(), "Q");
   form->mShowPortInfo->Click();
   EXPECT_EQ(Entry(2)->Caption(), "Q on LPT1:");
+  EXPECT_TRUE(form->mShowPortInfo->Checked());
   EXPECT_TRUE(Entry(1)->Checked());  // P, still the default
   EXPECT_EQ(TTestKey::GetRaw(settings.Path(), "Show Port Information").data,
             (std::vector<std::uint8_t>{0xFF, 0xFF, 0xFF, 0xFF}));
-
-  const int writes = spooler.writes;
-  tray.calls.clear();
   form->mShowSplashScreen->Click();
   EXPECT_FALSE(form->mShowSplashScreen->Checked());
   EXPECT_EQ(TTestKey::GetRaw(settings.Path(), "Show Splash Screen").data, (std::vector<std::uint8_t>{0, 0, 0, 0}));
-  EXPECT_EQ(spooler.writes, writes);  // nothing else changes
-  EXPECT_TRUE(tray.calls.empty());
 }
 
 }  // namespace

@@ -40,7 +40,6 @@ class PrinterMenuTest : public testing::Test {
     form.BuildPrinterMenu();
     form.ApplyDefaultPrinter(-1);
   }
-  // A start as the program makes it, with these printers and this profile value.
   void Start(std::vector<TPrinterRecord> printers, const std::string& profile) {
     spooler.printers = std::move(printers);
     spooler.SetDefault(profile);
@@ -58,15 +57,11 @@ class PrinterMenuTest : public testing::Test {
   TMainForm form{Application};
 };
 
-TEST_F(PrinterMenuTest, EntriesAreSortedIgnoringCaseCutAtTheirPortAndCarryTheirCatalogueIndex) {
+TEST_F(PrinterMenuTest, EntriesAreSortedIgnoringCaseAndCutAtTheirPort) {
   spooler.platformId = 1;
   Start({{"beta", "LPT1:"}, {"Alpha", "LPT2:"}, {"Canon on 2nd floor", "LPT3:"}, {std::string(100, 'x'), "X:"}},
         "beta,winspool,LPT1:");
   EXPECT_EQ(Menu(), "Alpha;beta*;Canon;" + std::string(80, 'x') + ";");
-  EXPECT_EQ(Entry("Alpha")->Tag(), 1);
-  form.ShowPortInfo = true;
-  Rebuild();
-  EXPECT_EQ(Menu(), "Alpha on LPT2:;beta on LPT1:*;Canon on 2nd floor on LPT3:;" + std::string(80, 'x') + ";");
 }
 
 // Only a value that was written is checked and announced to the others; our own announcement
@@ -75,7 +70,6 @@ TEST_F(PrinterMenuTest, AChoiceIsWrittenWholeCheckedAndAnnouncedToOthersAndAFail
   TBroadcastListener other;
   const std::string longName(300, 'L'), longEntry = longName.substr(0, 80);
   Start({{"P", ""}, {longName, ""}}, "P,winspool,Ne00:");
-  EXPECT_EQ(spooler.Default(), "P,,");  // re-applied, as at every start
   TMenuItem* p = Entry("P");
   other.received = 0;
   Entry(longEntry)->Click();
@@ -84,7 +78,6 @@ TEST_F(PrinterMenuTest, AChoiceIsWrittenWholeCheckedAndAnnouncedToOthersAndAFail
   EXPECT_EQ(Tip(), longName.substr(0, 62));
   EXPECT_EQ(other.received, 1);
   EXPECT_EQ(Entry("P"), p);  // our own broadcast rebuilt nothing
-  EXPECT_TRUE(messages.empty());
 
   spooler.failWrite = true;
   p->Click();
@@ -101,7 +94,6 @@ TEST_F(PrinterMenuTest, AClickSetsThePrinterItShowsAfterPrintersChangedBehindOur
   Entry("R")->Click();
   EXPECT_EQ(spooler.Default(), "R,,");
   EXPECT_EQ(Menu(), "P;Q;R*;");
-  EXPECT_TRUE(messages.empty());
 
   // A printer that is gone: nothing is written, the user hears and sees it, the menu is current.
   const int writes = spooler.writes;
@@ -113,20 +105,14 @@ TEST_F(PrinterMenuTest, AClickSetsThePrinterItShowsAfterPrintersChangedBehindOur
   EXPECT_EQ(Tip(), "R");
 }
 
-TEST_F(PrinterMenuTest, PrintersWithoutADefaultAreOfferedUncheckedAndCanBeChosen) {
+TEST_F(PrinterMenuTest, WithoutADefaultNothingIsCheckedOrWrittenAndWithoutPrintersOnlyTheCommandsStay) {
   Start({{"P", ""}, {"Q", ""}}, "Gone,,");
   EXPECT_EQ(Menu(), "P;Q;");
   EXPECT_EQ(Tip(), "There is no Default Printer");
-  EXPECT_EQ(spooler.Default(), "Gone,,");  // nothing re-applied
-  Entry("Q")->Click();
-  EXPECT_EQ(spooler.Default(), "Q,,");
-  EXPECT_EQ(Menu(), "P;Q*;");
-  EXPECT_EQ(Tip(), "Q");
-
+  EXPECT_EQ(spooler.Default(), "Gone,,");
   spooler.printers.clear();
   Rebuild();
   EXPECT_EQ(form.PMenu->Items().Count(), FixedCount);
-  EXPECT_EQ(Tip(), "There is no Default Printer");
   EXPECT_TRUE(messages.empty());
 }
 
@@ -151,15 +137,17 @@ TEST_F(PrinterMenuTest, OddProfileValuesAndPrinterNamesGiveADefinedMenuAndAreWri
   EXPECT_TRUE(messages.empty());
 }
 
-TEST_F(PrinterMenuTest, AChangeElsewhereRebuildsMovesTheCheckAndWritesItBackOnce) {
+TEST_F(PrinterMenuTest, AChangeElsewhereRebuildsMovesTheCheckAndIsWrittenBackAndAnnouncedOnce) {
+  TBroadcastListener other;
   Start({{"P", ""}, {"Q", ""}}, "Q,,");
-  const int writes = spooler.writes;
+  other.received = 0;
   spooler.SetDefault("P,other,stuff");
   spooler.printers.push_back({"R", ""});
   Announce();
+  Pump();  // an echo of our own announcement would come back now
   EXPECT_EQ(Menu(), "P*;Q;R;");
-  EXPECT_EQ(spooler.writes, writes + 1);
   EXPECT_EQ(spooler.Default(), "P,,");
+  EXPECT_EQ(other.received, 1);
 }
 
 // The tool tip's call to the shell lets messages sent to us through; an announcement arriving

@@ -9,15 +9,6 @@ namespace {
 
 constexpr char kBase[] = "Software\\ZorvaneTest\\RegFile";
 
-std::string Raised(const std::function<void()>& action) {
-  try {
-    action();
-  } catch (const ERegFileError& e) {
-    return e.Message();
-  }
-  return "(nothing raised)";
-}
-
 class RegFileTest : public testing::Test {
  protected:
   RegFileTest() { reg.Key = kBase; }
@@ -61,33 +52,12 @@ TEST_F(RegFileTest, WhatAnotherProgramLeftReadsAsAValueEmptyOrNullAndNeverOverru
   EXPECT_TRUE(Read("Nothing").IsNull());
 }
 
-TEST_F(RegFileTest, BooleansAreStoredAsDwordsTextAsStringsAndOtherKindsRefused) {
-  // The options' stored bytes and their reading back are the settings' to show.
+// The settings read their options back from these bytes, and other programs read the text.
+TEST_F(RegFileTest, BooleansAreStoredAsDwordsAndTextAsTerminatedStrings) {
   reg.WriteValue("true", TVariant(true));
   reg.WriteValue("text", TVariant("abc"));
   EXPECT_EQ(TTestKey::GetRaw(kBase, "true").type, static_cast<DWORD>(REG_DWORD));
   EXPECT_EQ(TTestKey::GetRaw(kBase, "text").data, (std::vector<std::uint8_t>{'a', 'b', 'c', 0}));
-  for (const TVariant& value : {TVariant(), TVariant::Null(), TVariant::OfKind(varOleStr)})
-    EXPECT_EQ(Raised([&] { reg.WriteValue("refused", value); }), kInvalidVariantType);
-  EXPECT_FALSE(TTestKey::GetRaw(kBase, "refused").found);
-  reg.WriteValue("Sub\\Val", TVariant("one"));  // a value name may carry a sub-key path
-  EXPECT_TRUE(TTestKey::GetRaw(std::string(kBase) + "\\Sub", "Val").found);
-}
-
-TEST_F(RegFileTest, KeysAreTestedWithoutCreatingThemAndDeletedWithTheirValues) {
-  reg.Key = std::string(kBase) + "\\Not\\There";
-  EXPECT_FALSE(reg.KeyExists(""));
-  EXPECT_FALSE(TTestKey::Exists(reg.Key));
-  EXPECT_EQ(Raised([&] { reg.DeleteKey("x"); }), "(nothing raised)");  // nothing to open: nothing done
-  EXPECT_FALSE(TTestKey::Exists(reg.Key));
-  reg.Key = kBase;
-  reg.WriteValue("Child\\v", TVariant(true));
-  EXPECT_TRUE(reg.KeyExists("Child"));
-  reg.DeleteKey("Child");
-  EXPECT_FALSE(TTestKey::Exists(std::string(kBase) + "\\Child"));
-  EXPECT_EQ(Raised([&] { reg.DeleteKey("Child"); }), "Reg Error: 00000002");
-  reg.RootKey = hkDynData;
-  EXPECT_EQ(Raised([&] { reg.WriteValue("x", TVariant(true)); }), kCantOpenKey);
 }
 
 }  // namespace

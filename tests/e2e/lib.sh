@@ -16,7 +16,6 @@ WINE() { "$ROOT/scripts/wine-run" "$TARGET" "$@" | tr -d '\r'; }  # Windows prog
 
 SEEN=  # what the last condition looked at, for the failure message
 fail() { echo "FAIL: $*" >&2; FAILED=yes; exit 1; }
-# check WHAT COMMAND...: the command succeeds, or the test fails saying what, and what it saw.
 check() { SEEN=; "${@:2}" || fail "$1${SEEN:+ (saw: $SEEN)}"; echo "ok: $1"; }
 wait_until() {  # wait_until SECONDS COMMAND...: retries the command until it succeeds or the time is up
   local deadline=$((SECONDS + $1))
@@ -24,7 +23,7 @@ wait_until() {  # wait_until SECONDS COMMAND...: retries the command until it su
 }
 # await SECONDS WHAT COMMAND...: as wait_until, for a step the test cannot go on without.
 await() { SEEN=; wait_until "$1" "${@:3}" || fail "$2: not within $1 s${SEEN:+ (saw: $SEEN)}"; }
-no() { ! "$@"; }  # no CONDITION...: the condition does not hold (SEEN says what it saw)
+no() { ! "$@"; }
 same() { SEEN="\"$1\", not \"$2\""; [ "$1" = "$2" ]; }  # same ACTUAL EXPECTED
 ended() { SEEN="process $1 still runs"; ! kill -0 "$1" 2>/dev/null; }
 
@@ -33,7 +32,6 @@ reg_query() {
   WINE reg query "$1" /v "$2" 2>/dev/null |
     awk -v v="$2" 'index($0, "    " v "    ") == 1 { s = substr($0, length(v) + 9); sub(/^[A-Z_]+    /, "", s); print s }'
 }
-# reg_is KEY VALUE PATTERN: the data of the value matches the pattern.
 reg_is() { local data; data=$(reg_query "$1" "$2") || true; SEEN="$2 \"$data\""; [[ $data == $3 ]]; }
 profile_is() { reg_is 'HKCU\Software\Microsoft\Windows NT\CurrentVersion\Windows' Device "$1"; }
 cups_default_is() { SEEN=$(lpstat -d 2>&1); [ "$SEEN" = "system default destination: $1" ]; }
@@ -114,8 +112,7 @@ open_menu() {
   xdotool windowfocus --sync "$MENU" 2>/dev/null || true
   [ "${1:--}" = - ] || screenshot "$1"
 }
-# menu PICTURE|- KEY...: opens the menu and types the keys.
-menu() { SEEN=; open_menu "$1" || fail "no menu after a right-click${SEEN:+ (saw: $SEEN)}"; xdotool key "${@:2}"; }
+menu() { SEEN=; open_menu "$1" || fail "no menu after a right-click${SEEN:+ (saw: $SEEN)}"; xdotool key "${@:2}"; }  # PICTURE|- KEY...
 # window_opens WHAT PICTURE: checks that a window of ours, not the menu, comes up; it gets the keyboard.
 window_opens() {
   check "$1" wait_until 15 windows_shown "$MENU"
