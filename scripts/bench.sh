@@ -4,7 +4,7 @@
 
 ROOT="${ROOT:-$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)}"
 BENCH_DIR="${BENCH_DIR:-$ROOT/build/bench}"
-BENCH_PIDS=()
+BENCH_PIDS=(${BENCH_PIDS[@]+"${BENCH_PIDS[@]}"})  # kept when sourced again
 
 bench_free_port() {
   local p

@@ -3,6 +3,7 @@
 #include "app/Shell.h"
 
 #include "app/printers/Printer.h"
+#include "app/printers/SpoolerApi.h"
 #include "forms/AboutForm.h"
 #include "framework/Application.h"
 #include "framework/FlagGuard.h"
@@ -60,8 +61,16 @@ void TMainForm::Describe() {
   mOptions = AddItem(items, "&Options", nullptr);
   mShowPortInfo = AddItem(*mOptions, "&Show Port Information", optionsClick);
   mShowSplashScreen = AddItem(*mOptions, "S&how Splash Screen", optionsClick);
+  mRememberPerNetwork = AddItem(*mOptions, "Remember Printer per &Network", optionsClick);
   mPrinterSettings = AddItem(items, "&Printer Settings...", printerClick);
   TrayForm->SetPopupMenu(PMenu);
+  // A right-click that a sent message delivers in the middle of a change would choose from a menu
+  // that is half built, and the change would then carry on over the choice.
+  TrayForm->CanPopup = [this] {
+    if (menuChanging_ == 0) return true;
+    popupPending_ = true;
+    return false;
+  };
 
   PrinterSetupDialog = new TPrinterSetupDialog(this);
   // In a second copy of the program this ends the process, before any icon or setting.
@@ -74,10 +83,11 @@ void TMainForm::FormCreate() {
   // Whatever fails below, the icon comes up: without it the program could not even be ended.
   struct TIconAtEnd {
     TMainForm& form;
-    ~TIconAtEnd() {
+    void Show() {
       if (form.TrayForm->ToolTip() == "?") form.TrayForm->SetToolTip(kNoDefaultPrinterTip);
       form.TrayForm->SetActive(true);
     }
+    ~TIconAtEnd() { Show(); }
   } iconAtEnd{*this};
   SetCaption(Application->Title());
   ComputeShortcutPath();
@@ -94,7 +104,17 @@ void TMainForm::FormCreate() {
     PauseWithMessages(3);
   }
   if (FirstRun && !ShortcutExists()) CreateStartupShortcut();
-  FollowPrinterChange();
+  // The icon comes up before the printers are read, with the profile's default as its tip: the
+  // spooler's first use takes long under Wine (CUPS's libraries), and the menu follows at once.
+  const std::string profile = Spooler().ReadProfile("windows", "device");
+  const std::string device = profile.substr(0, profile.find(','));
+  if (!device.empty()) TrayForm->SetToolTip(PrinterCaption(device));
+  iconAtEnd.Show();
+  FollowPrinterChange(false);
+  if (!RememberPerNetwork) return;
+  // The network the machine starts on is one it joins.
+  SetTimer(Handle(), kNetworkTimer, kNetworkCheckMs, nullptr);
+  WatchNetwork();
 }
 
 LRESULT TMainForm::WndProc(UINT message, WPARAM wParam, LPARAM lParam) {
@@ -108,6 +128,10 @@ LRESULT TMainForm::WndProc(UINT message, WPARAM wParam, LPARAM lParam) {
   }
   if (message == WM_CUPSSETTLED) {
     CupsSettled();
+    return 0;
+  }
+  if (message == WM_TIMER && wParam == kNetworkTimer) {
+    WatchNetwork();
     return 0;
   }
   if (message == WM_TIMER && wParam == kChoiceTimer) {
@@ -150,11 +174,16 @@ void TMainForm::SetOptionsOnClick(TComponent* sender) {
     case 0:
       ShowPortInfo = !ShowPortInfo;
       SaveOptions();
-      FollowPrinterChange();
+      FollowPrinterChange(false);
       break;
     case 1:
       ShowSplash = !ShowSplash;
       SaveOptions();
+      break;
+    case 2:
+      RememberPerNetwork = !RememberPerNetwork;
+      SaveOptions();
+      StartWatchingNetwork();
       break;
     default:
       break;

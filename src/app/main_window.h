@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -30,6 +31,11 @@ inline constexpr UINT WM_PRINTERSCHANGED = WM_APP + 1;
 // The second look at the profile after CUPS took a choice.
 inline constexpr UINT_PTR kChoiceTimer = 1;
 inline constexpr UINT kChoiceRecheckMs = 500;
+// The look at the routing table while printers follow the network; it reads only that table.
+inline constexpr UINT_PTR kNetworkTimer = 2;
+inline constexpr UINT kNetworkCheckMs = 3000;
+// Where the printer of each network is kept, below the settings key: one sub-key a network.
+inline constexpr char kNetworksKey[] = "Networks";
 
 // True at load; whether the start-up shortcut was missing at this start.
 extern bool FirstRun;
@@ -59,6 +65,11 @@ class TMainForm : public TForm {
   void BuildPrinterMenu();
   void ApplyDefaultPrinter(int position);
   void HandleWinIniChange();
+  // Notices a move to another network and makes the printer remembered for it the default.
+  void WatchNetwork();
+  // The printers of the networks the machine has been on. Turned on, the network of the moment
+  // is no move.
+  void StartWatchingNetwork();
 
   void SetPrinterOnClick(TComponent* sender);
   void SetOptionsOnClick(TComponent* sender);
@@ -98,6 +109,7 @@ class TMainForm : public TForm {
   TMenuItem* mOptions = nullptr;
   TMenuItem* mShowPortInfo = nullptr;
   TMenuItem* mShowSplashScreen = nullptr;
+  TMenuItem* mRememberPerNetwork = nullptr;
   TMenuItem* mPrinterSettings = nullptr;
   TPrinterSetupDialog* PrinterSetupDialog = nullptr;
   TJustOne32* JustOneInstance = nullptr;
@@ -113,13 +125,14 @@ class TMainForm : public TForm {
   // Options.
   bool ShowPortInfo = false;
   bool ShowSplash = true;
+  bool RememberPerNetwork = false;
 
  protected:
   LRESULT WndProc(UINT message, WPARAM wParam, LPARAM lParam) override;
 
  private:
-  // While the menu is changing, announcements from elsewhere wait: they are handled once the
-  // change is done (posted as WM_PRINTERSCHANGED), never in the middle of it.
+  // While the menu is changing, announcements from elsewhere and right-clicks on the icon wait:
+  // they are handled once the change is done (posted), never in the middle of it.
   class TMenuChange {
    public:
     explicit TMenuChange(TMainForm& form) : form_(form) { ++form_.menuChanging_; }
@@ -133,7 +146,10 @@ class TMainForm : public TForm {
 
   void Describe();
   TMenuItem* AddItem(TMenuItem& parent, const char* caption, TNotifyEvent onClick);
-  void FollowPrinterChange();
+  // A change made elsewhere (or, with elsewhere false, the program's own re-application).
+  void FollowPrinterChange(bool elsewhere = true);
+  void RememberForNetwork(const TPrinterDevice& printer);
+  TPrinterDevice RememberedPrinter(const std::string& network);
   void BroadcastProfileChange();
   // CUPS has the last choice: a Windows program that started before it did may have copied the
   // old default into the profile; the choice is written again, and announcements held back are
@@ -145,6 +161,11 @@ class TMainForm : public TForm {
   std::vector<TPrinterDevice> menuPrinters_;
   int menuChanging_ = 0;
   bool changePending_ = false;
+  bool popupPending_ = false;
+  bool followingElsewhere_ = false;
+  // The last reading of the routing table and the network it told.
+  std::optional<std::string> routeSignature_;
+  std::string network_;
   // The profile value last written, and its printer.
   std::string chosen_, chosenDevice_;
   std::unique_ptr<TCupsDefault> cups_;

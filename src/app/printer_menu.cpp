@@ -6,6 +6,7 @@
 #include "app/cups_default.h"
 #include "app/Shell.h"
 #include "app/main_window.h"
+#include "app/Network.h"
 #include "app/printers/Printer.h"
 #include "app/printers/SpoolerApi.h"
 #include "framework/Application.h"
@@ -32,9 +33,11 @@ int CheckedEntry(TMenuItem& items) {
 }  // namespace
 
 TMainForm::TMenuChange::~TMenuChange() {
-  if (--form_.menuChanging_ > 0 || !form_.changePending_) return;
-  form_.changePending_ = false;
-  PostMessageA(form_.Handle(), WM_PRINTERSCHANGED, 0, 0);
+  if (--form_.menuChanging_ > 0) return;
+  // The menu is brought up to date first, then shown.
+  if (std::exchange(form_.changePending_, false)) PostMessageA(form_.Handle(), WM_PRINTERSCHANGED, 0, 0);
+  if (std::exchange(form_.popupPending_, false))
+    PostMessageA(form_.TrayForm->WindowHandle(), WM_TRAYNOTIFY, 0, WM_RBUTTONUP);
 }
 
 std::string TMainForm::PrinterCaption(const std::string& displayName) const {
@@ -129,6 +132,8 @@ void TMainForm::ApplyDefaultPrinter(int position) {
   chosenDevice_ = now.DeviceName;
   entry->SetChecked(true);
   const std::string caption = entry->Caption();
+  // A printer that becomes the default, chosen here or elsewhere, is the one for this network.
+  if (position != -1 || followingElsewhere_) RememberForNetwork(now);
   // Each call below may dispatch messages; none of them uses the menu.
   TrayForm->SetToolTip(caption);
   BroadcastProfileChange();
@@ -148,7 +153,7 @@ void TMainForm::HandleWinIniChange() {
   FollowPrinterChange();
 }
 
-void TMainForm::FollowPrinterChange() {
+void TMainForm::FollowPrinterChange(bool elsewhere) {
   // While CUPS has not yet followed a choice, the profile may hold a stale copy of its old
   // default: following it would undo the choice.
   if (menuChanging_ > 0 || cups_->Busy()) {
@@ -156,8 +161,41 @@ void TMainForm::FollowPrinterChange() {
     return;
   }
   TMenuChange change(*this);
+  TFlagGuard followed(followingElsewhere_, elsewhere);
   BuildPrinterMenu();
   ApplyDefaultPrinter(-1);
+}
+
+void TMainForm::StartWatchingNetwork() {
+  KillTimer(Handle(), kNetworkTimer);
+  routeSignature_.reset();
+  network_.clear();
+  if (!RememberPerNetwork) return;
+  routeSignature_ = Network().RouteSignature();
+  network_ = Network().CurrentNetwork();
+  SetTimer(Handle(), kNetworkTimer, kNetworkCheckMs, nullptr);
+}
+
+void TMainForm::WatchNetwork() {
+  if (!RememberPerNetwork) return;
+  // Only the routing table is read while nothing moves.
+  const std::string signature = Network().RouteSignature();
+  if (routeSignature_ && signature == *routeSignature_) return;
+  // A change under way finishes first; the move is looked at again at the next check.
+  if (menuChanging_ > 0 || cups_->Busy()) return;
+  routeSignature_ = signature;
+  const std::string network = Network().CurrentNetwork();
+  if (network == network_) return;
+  network_ = network;
+  if (network.empty()) return;
+  const TPrinterDevice remembered = RememberedPrinter(network);
+  TMenuItem& items = PMenu->Items();
+  for (int i = FixedCount + 1; i < items.Count(); ++i) {
+    const TPrinterDevice& shown = menuPrinters_.at(static_cast<std::size_t>(items.Items(i)->Tag()));
+    if (shown.DeviceName != remembered.DeviceName || shown.PortName != remembered.PortName) continue;
+    if (!items.Items(i)->Checked()) ApplyDefaultPrinter(i);
+    return;
+  }
 }
 
 void TMainForm::CupsSettled() {

@@ -1,5 +1,6 @@
 // The two options, kept under the program's own key in the current user's registry.
 #include "app/main_window.h"
+#include "app/Network.h"
 #include "framework/Application.h"
 
 namespace zv {
@@ -25,11 +26,13 @@ void TMainForm::LoadSettings() {
     Reg->Key = SettingsKey();
     const std::string portInfoName = OptionName(mShowPortInfo->Caption());
     const std::string splashName = OptionName(mShowSplashScreen->Caption());
+    const std::string networkName = OptionName(mRememberPerNetwork->Caption());
     if (!Reg->KeyExists("")) {
       Reg->WriteValue("Author", TVariant(kAuthor));
       Reg->WriteValue("Version", TVariant(kVersion));
       Reg->WriteValue(portInfoName, TVariant(ShowPortInfo));
       Reg->WriteValue(splashName, TVariant(ShowSplash));
+      Reg->WriteValue(networkName, TVariant(RememberPerNetwork));
     } else {
       TVariant value;
       Reg->ReadValueDef("Version", TVariant(""), value);
@@ -38,6 +41,8 @@ void TMainForm::LoadSettings() {
       ShowPortInfo = VarToBool(value);
       Reg->ReadValueDef(splashName, TVariant(ShowSplash), value);
       ShowSplash = VarToBool(value);
+      Reg->ReadValueDef(networkName, TVariant(RememberPerNetwork), value);
+      RememberPerNetwork = VarToBool(value);
     }
   } catch (const std::exception&) {
   }
@@ -45,14 +50,52 @@ void TMainForm::LoadSettings() {
   // turn the option the wrong way when clicked.
   mShowPortInfo->SetChecked(ShowPortInfo);
   mShowSplashScreen->SetChecked(ShowSplash);
+  mRememberPerNetwork->SetChecked(RememberPerNetwork);
 }
 
 void TMainForm::SaveOptions() {
   Reg->Key = SettingsKey();
   Reg->WriteValue(OptionName(mShowPortInfo->Caption()), TVariant(ShowPortInfo));
   Reg->WriteValue(OptionName(mShowSplashScreen->Caption()), TVariant(ShowSplash));
+  Reg->WriteValue(OptionName(mRememberPerNetwork->Caption()), TVariant(RememberPerNetwork));
   mShowPortInfo->SetChecked(ShowPortInfo);
   mShowSplashScreen->SetChecked(ShowSplash);
+  mRememberPerNetwork->SetChecked(RememberPerNetwork);
+}
+
+void TMainForm::RememberForNetwork(const TPrinterDevice& printer) {
+  if (!RememberPerNetwork) return;
+  // Where the machine is now, even if the last look at the routes was before a move: the move
+  // is then known, and coming back is one.
+  const std::string network = Network().CurrentNetwork();
+  routeSignature_ = Network().RouteSignature();
+  network_ = network;
+  if (network.empty()) return;
+  // A printer that cannot be remembered leaves the switch done all the same.
+  try {
+    Reg->Key = SettingsKey();
+    const std::string key = std::string(kNetworksKey) + "\\" + network + "\\";
+    Reg->WriteValue(key + "Device", TVariant(printer.DeviceName));
+    Reg->WriteValue(key + "Port", TVariant(printer.PortName));
+  } catch (const std::exception&) {
+  }
+}
+
+TPrinterDevice TMainForm::RememberedPrinter(const std::string& network) {
+  const TPrinterDevice none("", "", "");
+  // Whatever another program or a damaged profile left there, only two texts name a printer.
+  try {
+    Reg->Key = SettingsKey();
+    const std::string key = std::string(kNetworksKey) + "\\" + network;
+    if (!Reg->KeyExists(key)) return none;
+    TVariant device, port;
+    Reg->ReadValue(key + "\\Device", device);
+    Reg->ReadValue(key + "\\Port", port);
+    if (device.Kind() != varString || port.Kind() != varString || device.AsText().empty()) return none;
+    return TPrinterDevice("", device.AsText(), port.AsText());
+  } catch (const std::exception&) {
+    return none;
+  }
 }
 
 void TMainForm::DeleteSettingsKey() {

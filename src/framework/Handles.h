@@ -1,7 +1,6 @@
 #pragma once
 // RAII owners for the platform's handles: each handle has exactly one owner that releases it.
 #include <windows.h>
-#include <winspool.h>
 
 #include <utility>
 
@@ -43,7 +42,6 @@ using TIconHandle = TUniqueHandle<HICON, &DestroyIcon>;
 using TFontHandle = TUniqueHandle<HGDIOBJ, &DeleteObject>;
 using TKeyHandle = TUniqueHandle<HKEY, &RegCloseKey>;
 using TGlobalMemory = TUniqueHandle<HGLOBAL, &GlobalFree>;
-using TSpoolerHandle = TUniqueHandle<HANDLE, &ClosePrinter>;
 
 // A movable global memory block, owned and kept locked for the life of its owner.
 class TLockedBlock {

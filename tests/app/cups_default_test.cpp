@@ -151,5 +151,33 @@ TEST_F(CupsDefaultTest, AChoiceIsNeverUndoneByACopyOfTheOldCupsDefault) {
   chooseAndCopy("Alpha", "Gamma,winspool,CUPS:Gamma", "Gamma");  // a printer chosen elsewhere is followed
 }
 
+void CALLBACK CloseMenu(HWND, UINT, UINT_PTR timer, DWORD) {
+  KillTimer(nullptr, timer);
+  EndMenu();
+}
+
+// The shell's notice of a right-click can arrive as a sent message while a change runs (the tool
+// tip's call to the shell, the broadcast): the menu comes up after the change, and a choice made
+// in it is the last word, for the profile and for CUPS alike.
+TEST_F(CupsDefaultTest, ARightClickInTheMiddleOfAChangeShowsTheMenuAfterIt) {
+  TFakeNotifyIcon tray;
+  TFakeShell shell;
+  TMainForm form(Application);
+  form.TrayForm->SetActive(true);
+  form.BuildPrinterMenu();
+  int shown = 0;
+  form.TrayForm->OnRightClick = [&](TComponent*, TMouseButton, TShiftState, int, int) { ++shown; };
+  tray.During = [&](DWORD) {
+    tray.During = nullptr;
+    SetTimer(nullptr, 0, 300, &CloseMenu);  // a menu shown now would wait for a choice
+    SendMessageA(form.TrayForm->WindowHandle(), WM_TRAYNOTIFY, 0, WM_RBUTTONUP);
+  };
+  form.ApplyDefaultPrinter(-1);
+  EXPECT_EQ(shown, 0);
+  MSG later;
+  ASSERT_TRUE(PeekMessageA(&later, form.TrayForm->WindowHandle(), WM_TRAYNOTIFY, WM_TRAYNOTIFY, PM_REMOVE));
+  EXPECT_EQ(later.lParam, WM_RBUTTONUP);
+}
+
 }  // namespace
 }  // namespace zv::test

@@ -5,7 +5,7 @@ TARGET=$1 EXE=$2 BUILD=$3
 ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)
 ARTIFACTS="$ROOT/build/test-artifacts"
 mkdir -p "$ARTIFACTS"
-[[ ${WINEPREFIX:-} == */build/bench/prefix ]] && [ -n "${CUPS_SERVER:-}" ] && [ -n "${DISPLAY:-}" ] ||
+[[ ${WINEPREFIX:-} == */build/bench/prefix || ${WINEPREFIX:-} == */build/bench/netns/prefix ]] && [ -n "${CUPS_SERVER:-}" ] && [ -n "${DISPLAY:-}" ] ||
   { echo "no test bench: run through ./zorvane test" >&2; exit 1; }
 source "$ROOT/scripts/bench.sh"  # the bench's own helpers: bench_queues, bench_prefix, can_run_i686
 [ "$TARGET" != i686 ] || can_run_i686 || { echo "this machine cannot run 32-bit programs; skipped"; exit 77; }
@@ -123,3 +123,20 @@ window_opens() {
 # Ends the program as a person would: Exit, the first item of its menu; the icon leaves the tray.
 exit_zorvane() { menu - Down Return; wait_until 15 ended "$ZV_PID" && wait_until 10 no tray_shown; }
 screenshot() { import -window root "$ARTIFACTS/$1.png"; }
+# checked_entry NAME: the check mark is on NAME among the printer entries ENTRIES, named from the
+# menu's last row up; the menu is looked at as a picture (17-pixel rows above a 3-pixel frame).
+ENTRIES=()
+checked_entry() {
+  local WINDOW X Y WIDTH HEIGHT SCREEN picture="$ARTIFACTS/checked-$(basename "$0" .sh).png" row darkest=1 mean
+  open_menu || return 1
+  eval "$(xdotool getwindowgeometry --shell "$MENU")"
+  import -window root -crop "${WIDTH}x$HEIGHT+$X+$Y" +repage "$picture"
+  xdotool key Escape
+  CHECKED=
+  for row in "${!ENTRIES[@]}"; do  # the check mark is in the first 24 columns
+    mean=$(convert "$picture" -crop "24x17+2+$((HEIGHT - 3 - 17 * (row + 1)))" -colorspace gray -format '%[fx:mean]' info:)
+    (($(bc <<<"$mean < $darkest"))) && darkest=$mean CHECKED=${ENTRIES[row]}
+  done
+  SEEN="the check mark on ${CHECKED:-nothing}"
+  [ "$CHECKED" = "$1" ]
+}

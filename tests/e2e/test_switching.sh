@@ -18,6 +18,7 @@ STARTER=$!
 at_exit() { touch "$STOP"; wait "$STARTER" 2>/dev/null || true; rm -f "$STOP"; }
 
 names=(P_two P_three P_one)  # one, two and three Up keys from the bottom of the menu
+ENTRIES=("${names[@]}")
 started=$SECONDS
 for i in $(seq 1 50); do
   ups=$(((i + 1) % 3 + 1))
@@ -27,21 +28,6 @@ done
 echo "50 switches in $((SECONDS - started)) s; the last chose $last"
 at_exit
 
-# checked_entry: which of the printer entries, the menu's last rows, carries the check mark.
-checked_entry() {
-  local WINDOW X Y WIDTH HEIGHT SCREEN picture="$ARTIFACTS/switching-menu.png" row darkest=1 mean
-  open_menu || return 1
-  eval "$(xdotool getwindowgeometry --shell "$MENU")"
-  import -window root -crop "${WIDTH}x$HEIGHT+$X+$Y" +repage "$picture"
-  xdotool key Escape
-  CHECKED=
-  for row in 0 1 2; do  # 17-pixel rows above a 3-pixel frame, the check mark in the first 24 columns
-    mean=$(convert "$picture" -crop "24x17+2+$((HEIGHT - 3 - 17 * (row + 1)))" -colorspace gray -format '%[fx:mean]' info:)
-    (($(bc <<<"$mean < $darkest"))) && darkest=$mean CHECKED=${names[row]}
-  done
-  SEEN="the check mark on ${CHECKED:-nothing}"
-  [ "$CHECKED" = "$1" ]
-}
 check "the profile names the last choice" wait_until 15 profile_is "$last,*"
 check "CUPS's default is the last choice" wait_until 10 cups_default_is "$last"
 check "the menu's check mark is on the last choice" checked_entry "$last"

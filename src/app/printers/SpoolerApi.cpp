@@ -5,8 +5,18 @@
 #include <algorithm>
 #include <vector>
 
+#include "framework/Library.h"
+
 namespace zv {
 namespace {
+
+// The spooler is loaded at its first use, not at the start: under Wine loading it loads CUPS's
+// libraries, which the icon need not wait for. Without it, nothing can be listed or opened.
+constexpr char kSpooler[] = "winspool.drv";
+TLateProc<decltype(EnumPrintersA)> enumPrinters(kSpooler, "EnumPrintersA");
+TLateProc<decltype(OpenPrinterA)> openPrinter(kSpooler, "OpenPrinterA");
+TLateProc<decltype(ClosePrinter)> closePrinter(kSpooler, "ClosePrinter");
+TLateProc<decltype(DocumentPropertiesA)> documentProperties(kSpooler, "DocumentPropertiesA");
 
 #if defined(__i386__)
 static_assert(sizeof(PRINTER_INFO_4A) == 12);
@@ -29,11 +39,12 @@ class TRealSpooler final : public ISpoolerApi {
 
   bool ListPrinters(DWORD flags, DWORD level, std::vector<TPrinterRecord>& printers) override {
     // Asked twice: the size, then the records in a buffer of exactly that size.
+    if (!enumPrinters.Get()) return false;
     DWORD needed = 0, returned = 0;
-    EnumPrintersA(flags, nullptr, level, nullptr, 0, &needed, &returned);
+    enumPrinters.Get()(flags, nullptr, level, nullptr, 0, &needed, &returned);
     std::vector<BYTE> buffer(needed);
     returned = 0;
-    if (!EnumPrintersA(flags, nullptr, level, buffer.empty() ? nullptr : buffer.data(), needed, &needed, &returned))
+    if (!enumPrinters.Get()(flags, nullptr, level, buffer.empty() ? nullptr : buffer.data(), needed, &needed, &returned))
       return false;
     const std::size_t recordSize = level == 4 ? sizeof(PRINTER_INFO_4A) : sizeof(PRINTER_INFO_5A);
     // Never walk past the buffer, whatever count the spooler reports.
@@ -69,16 +80,17 @@ class TRealSpooler final : public ISpoolerApi {
     HANDLE printer = nullptr;
     std::vector<char> name(device.begin(), device.end());
     name.push_back('\0');
-    return OpenPrinterA(name.data(), &printer, nullptr) ? printer : nullptr;
+    return openPrinter.Get() && openPrinter.Get()(name.data(), &printer, nullptr) ? printer : nullptr;
   }
 
-  void ClosePrinterHandle(HANDLE printer) override { TSpoolerHandle(printer).Close(); }
+  // Only a handle that the loaded spooler gave out reaches here.
+  void ClosePrinterHandle(HANDLE printer) override { closePrinter.Get()(printer); }
 
   LONG QueryDocumentProperties(HANDLE printer, const std::string& device, DEVMODEA* output, DEVMODEA* input,
                                DWORD mode) override {
     std::vector<char> name(device.begin(), device.end());
     name.push_back('\0');
-    return DocumentPropertiesA(nullptr, printer, name.data(), output, input, mode);
+    return documentProperties.Get() ? documentProperties.Get()(nullptr, printer, name.data(), output, input, mode) : -1;
   }
 };
 

@@ -123,7 +123,7 @@ LRESULT TTrayIcon::HandleMessage(HWND window, UINT message, WPARAM wParam, LPARA
 
 void TTrayIcon::RightClick() {
   // A right-click queued behind the one that is showing the menu would show it a second time.
-  if (popupShowing_) return;
+  if (popupShowing_ || (CanPopup && !CanPopup())) return;
   POINT cursor{};
   GetCursorPos(&cursor);
   if (popupMenu_) {

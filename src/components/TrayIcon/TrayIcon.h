@@ -5,6 +5,7 @@
 #include <shellapi.h>
 
 #include <memory>
+#include <functional>
 #include <string>
 
 #include "framework/Component.h"
@@ -60,6 +61,8 @@ class TTrayIcon : public TComponent {
   TNotifyEvent OnClick;
   TNotifyEvent OnDblClick;
   TMouseEvent OnRightClick;
+  // Asked before a right-click shows the menu: false holds it back (the owner shows it later).
+  std::function<bool()> CanPopup;
   TPopupMenu* PopupMenu() const { return popupMenu_; }
   void SetPopupMenu(TPopupMenu* menu) { popupMenu_ = menu; }
 
