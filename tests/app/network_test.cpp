@@ -137,6 +137,8 @@ TEST_F(NetworkPrintersTest, EachNetworkGetsBackThePrinterLastChosenOnItAndNothin
   form.RememberPerNetwork = false;
   MoveTo("10.1.0.1 office");
   EXPECT_EQ(spooler.Default(), "C,,");
+  form.DeleteSettingsKey();  // as UnInstall and a fresh start do: the networks go with the options
+  EXPECT_FALSE(TTestKey::Exists(key.Path()));
 }
 
 TEST_F(NetworkPrintersTest, WhatCannotNameAnInstalledPrinterIsIgnoredAmongHundredsOfNetworks) {
