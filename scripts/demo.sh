@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # The demonstration on the private test bench: sample printers, the tray menu opened as a person
-# would, a switch of the default through the menu. Screenshots go to build/demo/.
+# would, a switch of the default through the menu, its options. Screenshots go to build/demo/; the
+# picture of the menu with its options also to docs/menu.png, which the README shows.
 set -euo pipefail
 ROOT=$(cd "$(dirname "$0")/.." && pwd)
 source "$ROOT/scripts/bench.sh"
@@ -37,5 +38,14 @@ xdotool mousemove $((X + 10)) $((Y + 10)) click 3
 sleep 1
 import -window root -crop 320x280+0+0 "$out/menu-after.png"
 echo "demo: the menu after the switch: $out/menu-after.png"
+xdotool key o  # Options
+sleep 1
+import -window root -crop 400x280+0+0 "$out/menu-options.png"
+mkdir -p "$ROOT/docs" && cp "$out/menu-options.png" "$ROOT/docs/menu.png"
+echo "demo: the menu with its options: $out/menu-options.png (and docs/menu.png)"
+xdotool key Escape Escape
+sleep 1
+xdotool mousemove $((X + 10)) $((Y + 10)) click 3
+sleep 1
 xdotool key Down Return  # Exit
 wait "$pid" || true
