@@ -20,15 +20,11 @@ namespace {
 class TFakeCups : public TStandIn<ICupsPlatform> {
  public:
   bool wine = true;
-  std::vector<std::string> files = {"/usr/bin/lpoptions"};
+  std::string tool = "/usr/bin/lpoptions";  // the one there is
   bool succeed = true;
 
   bool UnderWine() override { return wine; }
-  bool FileExists(const std::string& unixPath) override {
-    for (const auto& f : files)
-      if (f == unixPath) return true;
-    return false;
-  }
+  bool FileExists(const std::string& unixPath) override { return unixPath == tool; }
   bool Run(const std::string& command, DWORD) override {
     std::unique_lock<std::mutex> guard(lock_);
     runs_.push_back(command);
@@ -93,9 +89,9 @@ TEST_F(CupsDefaultTest, ACupsQueueBecomesTheUsersCupsDefaultOnceOnlyWhenItDiffer
   lpoptions.wine = false;
   EXPECT_FALSE(Keep(cups, "Beta"));
   lpoptions.wine = true;
-  lpoptions.files = {"/usr/local/bin/lpoptions"};
+  lpoptions.tool = "/usr/local/bin/lpoptions";
   EXPECT_TRUE(Keep(cups, "Beta"));
-  lpoptions.files.clear();
+  lpoptions.tool.clear();
   Keep(cups, "Alpha", "CUPS:Alpha");  // no tool: nothing runs
   EXPECT_EQ(lpoptions.Runs(), (std::vector<std::string>{"/usr/bin/lpoptions -d Beta", "/usr/bin/lpoptions -d Alpha",
                                                         "/usr/local/bin/lpoptions -d Beta"}));

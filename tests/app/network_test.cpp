@@ -26,45 +26,25 @@ const std::string kRouter = "02-00-00-00-01-01";
 const std::vector<TNeighbour> kNeighbours{{kHome, 1, kRouter}, {kWork, 2, "00-00-00-00-00-00"}, {kWork, 1, kRouter}};
 
 TEST(NetworkIdentity, NamesTheWayOutAsARegistryKeyName) {
-  const struct {
-    const char* name;
-    std::vector<TRoute> routes;
-    std::vector<TAdapterInfo> adapters;
-    std::vector<TNeighbour> neighbours;
-    std::string identity;
-  } cases[] = {
-      {"no routes", {}, kAdapters, kNeighbours, ""},
-      {"no default route", {kLocal}, kAdapters, kNeighbours, ""},
-      {"the best default route has no gateway", {Default(kWork, 2, 5), Default(0, 1, 1)}, kAdapters, kNeighbours, ""},
-      // A router address of zeros, or one known on another interface only, is not known.
-      {"lowest metric",
-       {kLocal, Default(kHome, 1, 10), Default(kWork, 2, 5)},
-       kAdapters,
-       kNeighbours,
-       "10.0.0.1 corp.example.com"},
-      {"equal metrics: lowest interface, then lowest gateway",
-       {Default(kWork, 2, 5), Default(Ip(192, 168, 2, 1), 1, 5), Default(Ip(192, 168, 1, 9), 1, 5)},
-       kAdapters,
-       {},
-       "192.168.1.9 home.lan"},
-      {"router known", {Default(kHome, 1, 5)}, kAdapters, kNeighbours, "192.168.1.1 home.lan " + kRouter},
-      {"no suffix, router known", {Default(kHome, 1, 5)}, {}, kNeighbours, "192.168.1.1  " + kRouter},
-      {"no suffix, router unknown", {Default(kHome, 1, 5)}, {{1, ""}}, {}, "192.168.1.1"},
-      {"suffix not fit for a key name",
-       {Default(kHome, 1, 5)},
-       {{1, "Bad\\Name\x01 \xC3\xA9"}},
-       {},
-       "192.168.1.1 bad_name____"},
-      {"long suffix cut, router kept",
-       {Default(kHome, 1, 5)},
-       {{1, std::string(300, 'x')}},
-       kNeighbours,
-       "192.168.1.1 " + std::string(200 - 12 - 18, 'x') + " " + kRouter},
+  const TRoute home = Default(kHome, 1, 5);
+  const std::string cut(200 - 12 - 18, 'x');  // what of a long suffix fits beside the router's address
+  // clang-format off
+  const struct { std::vector<TRoute> routes; std::vector<TAdapterInfo> adapters; std::vector<TNeighbour> neighbours; std::string identity; } cases[] = {
+      {{}, kAdapters, kNeighbours, ""},
+      {{kLocal}, kAdapters, kNeighbours, ""},  // no default route
+      {{Default(kWork, 2, 5), Default(0, 1, 1)}, kAdapters, kNeighbours, ""},  // the best one has no gateway
+      // The lowest metric; a router address of zeros, or one known on another interface only, is not known.
+      {{kLocal, Default(kHome, 1, 10), Default(kWork, 2, 5)}, kAdapters, kNeighbours, "10.0.0.1 corp.example.com"},
+      // Equal metrics: the lowest interface, then the lowest gateway.
+      {{Default(kWork, 2, 5), Default(Ip(192, 168, 2, 1), 1, 5), Default(Ip(192, 168, 1, 9), 1, 5)}, kAdapters, {}, "192.168.1.9 home.lan"},
+      {{home}, kAdapters, kNeighbours, "192.168.1.1 home.lan " + kRouter},
+      {{home}, {}, kNeighbours, "192.168.1.1  " + kRouter},
+      {{home}, {{1, ""}}, {}, "192.168.1.1"},
+      {{home}, {{1, "Bad\\Name\x01 \xC3\xA9"}}, {}, "192.168.1.1 bad_name____"},
+      {{home}, {{1, std::string(300, 'x')}}, kNeighbours, "192.168.1.1 " + cut + " " + kRouter},
   };
-  for (const auto& c : cases) {
-    SCOPED_TRACE(c.name);
-    EXPECT_EQ(NetworkIdentity(c.routes, c.adapters, c.neighbours), c.identity);
-  }
+  // clang-format on
+  for (const auto& c : cases) EXPECT_EQ(NetworkIdentity(c.routes, c.adapters, c.neighbours), c.identity);
 }
 
 TEST(RouteSignature, FollowsTheChosenDefaultRouteOnly) {
@@ -81,10 +61,7 @@ class TFakeNetwork : public TStandIn<INetworkCalls> {
  public:
   std::string network;
   int reads = 0;  // of more than the routing table
-  std::string CurrentNetwork() override {
-    ++reads;
-    return network;
-  }
+  std::string CurrentNetwork() override { return ++reads, network; }
   std::string RouteSignature() override { return "route to " + network; }
 };
 
