@@ -3,11 +3,13 @@
 #include <winsock2.h>
 #include <iphlpapi.h>
 
+#include <atomic>
 #include <cstddef>
 #include <cstring>
 #include <exception>
 #include <tuple>
 
+#include "framework/Handles.h"
 #include "framework/Library.h"
 
 namespace zv {
@@ -103,6 +105,7 @@ TLateProc<DWORD WINAPI(PMIB_IPFORWARDTABLE, PULONG, BOOL)> getIpForwardTable(kIp
 TLateProc<ULONG WINAPI(ULONG, ULONG, PVOID, PIP_ADAPTER_ADDRESSES, PULONG)> getAdaptersAddresses(
     kIpHelper, "GetAdaptersAddresses");
 TLateProc<ULONG WINAPI(PMIB_IPNETTABLE, PULONG, BOOL)> getIpNetTable(kIpHelper, "GetIpNetTable");
+TLateProc<DWORD WINAPI(PHANDLE, LPOVERLAPPED)> notifyRouteChange(kIpHelper, "NotifyRouteChange");
 
 // A table the system writes into memory the caller gives it. 64-bit units, so that every record
 // in it (the adapters' has 64-bit fields) is aligned.
@@ -199,8 +202,46 @@ bool ReadNeighbours(std::vector<TNeighbour>& neighbours) {
   return true;
 }
 
+// One notice at a time of the next change of the routing table. The system sets an event; a wait
+// of the system's thread pool posts the message. What the pending request uses lives as long as
+// the program.
+class TRouteNotice {
+ public:
+  bool Await(HWND window, UINT message) {
+    auto* notify = notifyRouteChange.Get();
+    if (!notify) return false;
+    window_ = window;
+    message_ = message;
+    if (pending_) return true;  // the request under way will tell
+    if (wait_) UnregisterWait(wait_);  // it has fired: the window is told once a request
+    wait_ = nullptr;
+    if (!event_) event_.Reset(CreateEventA(nullptr, FALSE, FALSE, nullptr));
+    overlapped_ = OVERLAPPED{};
+    overlapped_.hEvent = event_.Get();
+    HANDLE unused = nullptr;
+    if (!event_ || notify(&unused, &overlapped_) != ERROR_IO_PENDING) return false;
+    pending_ = true;  // from here the request uses overlapped_ until the system answers
+    return RegisterWaitForSingleObject(&wait_, event_.Get(), &Fired, this, INFINITE, WT_EXECUTEONLYONCE);
+  }
+
+ private:
+  static void CALLBACK Fired(void* self, BOOLEAN) {
+    auto* notice = static_cast<TRouteNotice*>(self);
+    notice->pending_ = false;
+    PostMessageA(notice->window_, notice->message_, 0, 0);
+  }
+  TKernelHandle event_;
+  OVERLAPPED overlapped_{};
+  HANDLE wait_ = nullptr;
+  std::atomic<HWND> window_ = nullptr;
+  std::atomic<UINT> message_ = 0;
+  std::atomic<bool> pending_ = false;
+};
+
 class TPlatformNetwork final : public INetworkCalls {
  public:
+  bool AwaitRouteChange(HWND window, UINT message) override { return notice_.Await(window, message); }
+
   std::string CurrentNetwork() override {
     try {
       std::vector<TRoute> routes;
@@ -223,6 +264,9 @@ class TPlatformNetwork final : public INetworkCalls {
       return std::string();
     }
   }
+
+ private:
+  TRouteNotice notice_;
 };
 
 }  // namespace

@@ -19,6 +19,10 @@ class INetworkCalls {
   // A cheap reading that changes when the network may have changed (the routing table's default
   // routes only): compare it with the last one before asking CurrentNetwork().
   virtual std::string RouteSignature() = 0;
+  // Asks the system for one notice of the next change of the routing table, posted to the window
+  // as the message; false where the system has no such notice that works (Wine has none): the
+  // caller then looks at an interval.
+  virtual bool AwaitRouteChange(HWND window, UINT message) = 0;
 };
 template <>
 INetworkCalls& TSeam<INetworkCalls>::Platform();

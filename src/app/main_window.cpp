@@ -1,4 +1,5 @@
 #include "app/main_window.h"
+#include "app/Network.h"
 
 #include "app/Shell.h"
 
@@ -113,7 +114,8 @@ void TMainForm::FormCreate() {
   FollowPrinterChange(false);
   if (!RememberPerNetwork) return;
   // The network the machine starts on is one it joins.
-  SetTimer(Handle(), kNetworkTimer, kNetworkCheckMs, nullptr);
+  routeNotices_ = Network().AwaitRouteChange(Handle(), WM_ROUTECHANGED);
+  if (!routeNotices_) SetTimer(Handle(), kNetworkTimer, kNetworkCheckMs, nullptr);
   WatchNetwork();
 }
 
@@ -131,6 +133,11 @@ LRESULT TMainForm::WndProc(UINT message, WPARAM wParam, LPARAM lParam) {
     return 0;
   }
   if (message == WM_TIMER && wParam == kNetworkTimer) {
+    if (WatchNetwork() && routeNotices_) KillTimer(Handle(), kNetworkTimer);
+    return 0;
+  }
+  if (message == WM_ROUTECHANGED) {
+    if (RememberPerNetwork) Network().AwaitRouteChange(Handle(), WM_ROUTECHANGED);
     WatchNetwork();
     return 0;
   }

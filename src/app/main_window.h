@@ -31,7 +31,10 @@ inline constexpr UINT WM_PRINTERSCHANGED = WM_APP + 1;
 // The second look at the profile after CUPS took a choice.
 inline constexpr UINT_PTR kChoiceTimer = 1;
 inline constexpr UINT kChoiceRecheckMs = 500;
-// The look at the routing table while printers follow the network; it reads only that table.
+// Where the system tells of changes of the routing table, the notice comes as WM_ROUTECHANGED;
+// elsewhere the table alone is read at an interval. The timer also brings a look that had to
+// wait for a change of the menu.
+inline constexpr UINT WM_ROUTECHANGED = WM_APP + 3;
 inline constexpr UINT_PTR kNetworkTimer = 2;
 inline constexpr UINT kNetworkCheckMs = 3000;
 // Where the printer of each network is kept, below the settings key: one sub-key a network.
@@ -65,8 +68,9 @@ class TMainForm : public TForm {
   void BuildPrinterMenu();
   void ApplyDefaultPrinter(int position);
   void HandleWinIniChange();
-  // Notices a move to another network and makes the printer remembered for it the default.
-  void WatchNetwork();
+  // Notices a move to another network and makes the printer remembered for it the default; false
+  // when a change under way made it wait.
+  bool WatchNetwork();
   // The printers of the networks the machine has been on. Turned on, the network of the moment
   // is no move.
   void StartWatchingNetwork();
@@ -165,6 +169,7 @@ class TMainForm : public TForm {
   bool followingElsewhere_ = false;
   // The last reading of the routing table and the network it told.
   std::optional<std::string> routeSignature_;
+  bool routeNotices_ = false;  // the system tells of changes: no look at an interval
   std::string network_;
   // The profile value last written, and its printer.
   std::string chosen_, chosenDevice_;

@@ -173,29 +173,34 @@ void TMainForm::StartWatchingNetwork() {
   if (!RememberPerNetwork) return;
   routeSignature_ = Network().RouteSignature();
   network_ = Network().CurrentNetwork();
-  SetTimer(Handle(), kNetworkTimer, kNetworkCheckMs, nullptr);
+  routeNotices_ = Network().AwaitRouteChange(Handle(), WM_ROUTECHANGED);
+  if (!routeNotices_) SetTimer(Handle(), kNetworkTimer, kNetworkCheckMs, nullptr);
 }
 
-void TMainForm::WatchNetwork() {
-  if (!RememberPerNetwork) return;
+bool TMainForm::WatchNetwork() {
+  if (!RememberPerNetwork) return true;
   // Only the routing table is read while nothing moves.
   const std::string signature = Network().RouteSignature();
-  if (routeSignature_ && signature == *routeSignature_) return;
-  // A change under way finishes first; the move is looked at again at the next check.
-  if (menuChanging_ > 0 || cups_->Busy()) return;
+  if (routeSignature_ && signature == *routeSignature_) return true;
+  // A change under way finishes first; the move is looked at again a moment later.
+  if (menuChanging_ > 0 || cups_->Busy()) {
+    SetTimer(Handle(), kNetworkTimer, kNetworkCheckMs, nullptr);
+    return false;
+  }
   routeSignature_ = signature;
   const std::string network = Network().CurrentNetwork();
-  if (network == network_) return;
+  if (network == network_) return true;
   network_ = network;
-  if (network.empty()) return;
+  if (network.empty()) return true;
   const TPrinterDevice remembered = RememberedPrinter(network);
   TMenuItem& items = PMenu->Items();
   for (int i = FixedCount + 1; i < items.Count(); ++i) {
     const TPrinterDevice& shown = menuPrinters_.at(static_cast<std::size_t>(items.Items(i)->Tag()));
     if (shown.DeviceName != remembered.DeviceName || shown.PortName != remembered.PortName) continue;
     if (!items.Items(i)->Checked()) ApplyDefaultPrinter(i);
-    return;
+    break;
   }
+  return true;
 }
 
 void TMainForm::CupsSettled() {

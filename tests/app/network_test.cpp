@@ -63,6 +63,7 @@ class TFakeNetwork : public TStandIn<INetworkCalls> {
   int reads = 0;  // of more than the routing table
   std::string CurrentNetwork() override { return ++reads, network; }
   std::string RouteSignature() override { return "route to " + network; }
+  bool AwaitRouteChange(HWND, UINT) override { return false; }
 };
 
 class NetworkPrintersTest : public testing::Test {
