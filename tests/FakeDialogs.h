@@ -21,9 +21,8 @@ class TFakeDialogs : public TStandIn<IDialogCalls> {
     return OnPrintDialog ? OnPrintDialog(record) : FALSE;
   }
   std::vector<std::string> messages;
-  int answer = IDOK;
+  int answer = IDOK, dialogs = 0;
   std::function<void()> WhileAsked;
-  int dialogs = 0;
   std::function<BOOL(PRINTDLGA&)> OnPrintDialog;  // cancelled unless the test answers
 };
 

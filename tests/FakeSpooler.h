@@ -10,14 +10,13 @@ namespace zv::test {
 
 class TFakeSpooler : public TStandIn<ISpoolerApi> {
  public:
+  TFakeSpooler() = default;
+  TFakeSpooler(const std::vector<TPrinterRecord>& p, const std::string& device) : printers(p) { SetDefault(device); }
   DWORD platformId = 2;
   std::vector<TPrinterRecord> printers;
   std::map<std::string, std::string> profile;  // "section/key", lower case -> value
-  bool failEnumeration = false;
+  bool failEnumeration = false, failWrite = false, failOpen = false, failDocumentProperties = false;
   bool throwEnumeration = false;  // as when memory runs out
-  bool failWrite = false;
-  bool failOpen = false;
-  bool failDocumentProperties = false;
   int writes = 0;
 
   void SetDefault(const std::string& value) { profile["windows/device"] = value; }
@@ -40,8 +39,7 @@ class TFakeSpooler : public TStandIn<ISpoolerApi> {
     return !failWrite;
   }
   HANDLE OpenPrinterHandle(const std::string&) override {
-    if (failOpen) return nullptr;
-    return reinterpret_cast<HANDLE>(static_cast<INT_PTR>(0x1000));
+    return failOpen ? nullptr : reinterpret_cast<HANDLE>(static_cast<INT_PTR>(0x1000));
   }
   void ClosePrinterHandle(HANDLE) override {}
   LONG QueryDocumentProperties(HANDLE, const std::string& device, DEVMODEA* output, DEVMODEA*, DWORD mode) override {
@@ -51,8 +49,6 @@ class TFakeSpooler : public TStandIn<ISpoolerApi> {
     lstrcpynA(reinterpret_cast<char*>(output->dmDeviceName), device.c_str(), CCHDEVICENAME);
     return IDOK;
   }
-
- private:
   static std::string Lower(std::string text) {
     for (char& c : text) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
     return text;

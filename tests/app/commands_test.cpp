@@ -1,4 +1,3 @@
-// The menu commands, with the message box and the setup dialog answered by the tests.
 #include <gtest/gtest.h>
 
 #include <memory>
@@ -18,8 +17,6 @@ class CommandsTest : public testing::Test {
   void SetUp() override {
     FirstRun = false;
     SharedPrinter().Discard();
-    spooler.printers = {{"P", ""}, {"Q on LPT1:", ""}};
-    spooler.SetDefault("P,,");
     dialogs.answer = IDNO;
     // The icon is away while the question is up.
     dialogs.WhileAsked = [this] { iconWhileAsked = tray.calls.empty() ? 0 : tray.calls.back().message; };
@@ -35,23 +32,20 @@ class CommandsTest : public testing::Test {
   void TearDown() override {
     SharedPrinter().Discard();
     Application->SetMainForm(nullptr);
-    MSG quit;
-    PeekMessageA(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE);
+    Quitting(PM_REMOVE);
     FirstRun = true;
   }
-  static bool Quitting() {
-    MSG quit;
-    return PeekMessageA(&quit, nullptr, WM_QUIT, WM_QUIT, PM_NOREMOVE);
-  }
+  bool Quitting(UINT remove = PM_NOREMOVE) { return PeekMessageA(&quit, nullptr, WM_QUIT, WM_QUIT, remove); }
   TMenuItem* Entry(int i) { return form->PMenu->Items().Items(FixedCount + i); }  // 1: the first printer
 
   TTestKey settings{"Software\\Zorvane"};
-  TFakeSpooler spooler;
+  TFakeSpooler spooler{{{"P", ""}, {"Q on LPT1:", ""}}, "P,,"};
   TFakeNotifyIcon tray;
   TFakeShell shell;
   TFakeDialogs dialogs;
   std::unique_ptr<TMainForm> form;
   DWORD iconWhileAsked = 0;
+  MSG quit{};
 };
 
 TEST_F(CommandsTest, UnInstallAsksWithTheIconAwayAndOnlyYesRemovesEverythingAndEnds) {

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <tuple>
 #include <utility>
 
 #include "FakeDialogs.h"
@@ -10,15 +11,6 @@
 
 namespace zv::test {
 namespace {
-
-// Another top-level window on the desktop: counts the profile-change broadcasts it receives.
-struct TBroadcastListener {
-  int received = 0;
-  TWindow window{TWindowParams{}, [this](HWND w, UINT m, WPARAM wp, LPARAM lp) -> LRESULT {
-                   if (m == WM_WININICHANGE) ++received;
-                   return DefWindowProcA(w, m, wp, lp);
-                 }};
-};
 
 class PrinterMenuTest : public testing::Test {
  protected:
@@ -36,25 +28,29 @@ class PrinterMenuTest : public testing::Test {
       if (items.Items(i)->Caption() == caption) return items.Items(i);
     return nullptr;
   }
-  void Rebuild() {
-    form.BuildPrinterMenu();
-    form.ApplyDefaultPrinter(-1);
-  }
+  // Broadcasts are counted from here on.
   void Start(std::vector<TPrinterRecord> printers, const std::string& profile) {
     spooler.printers = std::move(printers);
     spooler.SetDefault(profile);
-    Rebuild();
+    form.BuildPrinterMenu();
+    form.ApplyDefaultPrinter(-1);
+    received = 0;
   }
   void Announce() { SendMessageA(form.Handle(), WM_WININICHANGE, 0, reinterpret_cast<LPARAM>("windows")); }
-  std::string Tip() { return form.TrayForm->ToolTip(); }
+  std::string Shown() { return Menu() + " | " + form.TrayForm->ToolTip(); }  // the menu and the tool tip
 
   TFakeSpooler spooler;
   TFakeNotifyIcon tray;
   TFakeShell shell;
   TFakeDialogs dialogs;
-  std::vector<std::string>& messages = dialogs.messages;
   const std::vector<std::string> failure{"Zorvane: Failure to set Default Printer! 0"};
   TMainForm form{Application};
+  // Another top-level window on the desktop, counting the profile-change broadcasts it receives.
+  int received = 0;
+  TWindow other{TWindowParams{}, [this](HWND w, UINT m, WPARAM wp, LPARAM lp) -> LRESULT {
+                  if (m == WM_WININICHANGE) ++received;
+                  return DefWindowProcA(w, m, wp, lp);
+                }};
 };
 
 TEST_F(PrinterMenuTest, EntriesAreSortedIgnoringCaseAndCutAtTheirPort) {
@@ -67,24 +63,20 @@ TEST_F(PrinterMenuTest, EntriesAreSortedIgnoringCaseAndCutAtTheirPort) {
 // Only a value that was written is checked and announced to the others; our own announcement
 // changes nothing here.
 TEST_F(PrinterMenuTest, AChoiceIsWrittenWholeCheckedAndAnnouncedToOthersAndAFailedWriteIsNeither) {
-  TBroadcastListener other;
   const std::string longName(300, 'L'), longEntry = longName.substr(0, 80);
   Start({{"P", ""}, {longName, ""}}, "P,winspool,Ne00:");
   TMenuItem* p = Entry("P");
-  other.received = 0;
   Entry(longEntry)->Click();
   EXPECT_EQ(spooler.Default(), longName + ",,");
-  EXPECT_EQ(Menu(), longEntry + "*;P;");
-  EXPECT_EQ(Tip(), longName.substr(0, 62));
-  EXPECT_EQ(other.received, 1);
+  EXPECT_EQ(Shown(), longEntry + "*;P; | " + longName.substr(0, 62));
+  EXPECT_EQ(received, 1);
   EXPECT_EQ(Entry("P"), p);  // our own broadcast rebuilt nothing
 
   spooler.failWrite = true;
   p->Click();
-  EXPECT_EQ(Menu(), longEntry + ";P;");
-  EXPECT_EQ(Tip(), "There is no Default Printer");
-  EXPECT_EQ(messages, failure);
-  EXPECT_EQ(other.received, 1);
+  EXPECT_EQ(Shown(), longEntry + ";P; | There is no Default Printer");
+  EXPECT_EQ(dialogs.messages, failure);
+  EXPECT_EQ(received, 1);
 }
 
 TEST_F(PrinterMenuTest, AClickSetsThePrinterItShowsAfterPrintersChangedBehindOurBack) {
@@ -100,54 +92,45 @@ TEST_F(PrinterMenuTest, AClickSetsThePrinterItShowsAfterPrintersChangedBehindOur
   Entry("P")->Click();
   EXPECT_EQ(spooler.writes, writes);
   EXPECT_EQ(shell.beeps, 1);
-  EXPECT_EQ(messages, failure);
-  EXPECT_EQ(Menu(), "A;R*;");
-  EXPECT_EQ(Tip(), "R");
+  EXPECT_EQ(dialogs.messages, failure);
+  EXPECT_EQ(Shown(), "A;R*; | R");
 }
 
 TEST_F(PrinterMenuTest, WithoutADefaultNothingIsCheckedOrWrittenAndWithoutPrintersOnlyTheCommandsStay) {
   Start({{"P", ""}, {"Q", ""}}, "Gone,,");
-  EXPECT_EQ(Menu(), "P;Q;");
-  EXPECT_EQ(Tip(), "There is no Default Printer");
+  EXPECT_EQ(Shown(), "P;Q; | There is no Default Printer");
   EXPECT_EQ(spooler.Default(), "Gone,,");
-  spooler.printers.clear();
-  Rebuild();
+  Start({}, "Gone,,");
   EXPECT_EQ(form.PMenu->Items().Count(), FixedCount);
-  EXPECT_TRUE(messages.empty());
+  EXPECT_TRUE(dialogs.messages.empty());
 }
 
-// Whatever the profile or a driver holds: a defined menu, no message, and a choice written whole.
 TEST_F(PrinterMenuTest, OddProfileValuesAndPrinterNamesGiveADefinedMenuAndAreWrittenWhole) {
   const std::string umlauts = "Drucker \xC4\xD6\xDC";
-  const struct {
-    std::vector<TPrinterRecord> printers;
-    std::string profile, menu;
-  } cases[] = {
+  const std::tuple<std::vector<TPrinterRecord>, std::string, std::string> cases[] = {
       {{{"P", ""}, {umlauts, ""}}, "\tP,,", umlauts + ";P;"},  // only spaces are skipped
       {{{"P", ""}, {umlauts, ""}}, umlauts + ",winspool,LPT1:", umlauts + "*;P;"},
       {{{"Laser & Co", ""}}, "Laser & Co,,", "Laser & Co*;"},
       {{{"Left,Right", ""}}, "Left,Right,,", "Left,Right;"},  // the profile's first field names no printer
   };
-  for (const auto& c : cases) {
-    Start(c.printers, c.profile);
-    EXPECT_EQ(Menu(), c.menu) << c.profile.substr(0, 20);
+  for (const auto& [printers, profile, menu] : cases) {
+    Start(printers, profile);
+    EXPECT_EQ(Menu(), menu) << profile.substr(0, 20);
     form.PMenu->Items().Items(FixedCount + 1)->Click();
-    EXPECT_EQ(spooler.Default(), c.printers.size() == 1 ? c.printers[0].Name + ",," : umlauts + ",,");
+    EXPECT_EQ(spooler.Default(), printers.size() == 1 ? printers[0].Name + ",," : umlauts + ",,");
   }
-  EXPECT_TRUE(messages.empty());
+  EXPECT_TRUE(dialogs.messages.empty());
 }
 
 TEST_F(PrinterMenuTest, AChangeElsewhereRebuildsMovesTheCheckAndIsWrittenBackAndAnnouncedOnce) {
-  TBroadcastListener other;
   Start({{"P", ""}, {"Q", ""}}, "Q,,");
-  other.received = 0;
   spooler.SetDefault("P,other,stuff");
   spooler.printers.push_back({"R", ""});
   Announce();
   Pump();  // an echo of our own announcement would come back now
   EXPECT_EQ(Menu(), "P*;Q;R;");
   EXPECT_EQ(spooler.Default(), "P,,");
-  EXPECT_EQ(other.received, 1);
+  EXPECT_EQ(received, 1);
 }
 
 // The tool tip's call to the shell lets messages sent to us through; an announcement arriving
@@ -169,8 +152,7 @@ TEST_F(PrinterMenuTest, AnAnnouncementDuringTheSwitchIsHandledAfterItNeverInside
   EXPECT_EQ(spooler.Default(), "P,,");
   EXPECT_EQ(Menu(), "P*;Q;");
   Pump();  // the announcement, handled now
-  EXPECT_EQ(Menu(), "P*;Q;R;");
-  EXPECT_EQ(Tip(), "P");
+  EXPECT_EQ(Shown(), "P*;Q;R; | P");
 }
 
 TEST_F(PrinterMenuTest, ClicksDuringARebuildAreIgnored) {

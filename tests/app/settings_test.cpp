@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <memory>
+#include <tuple>
 
 #include "FakeNotifyIcon.h"
 #include "FakeSpooler.h"
@@ -44,39 +45,34 @@ class SettingsTest : public testing::Test {
 // What a start makes of the stored key, whatever another program or a damaged profile left:
 // options it can read, the version written, everything else as it was, check marks that agree.
 TEST_F(SettingsTest, AStartReadsTheOptionsItCanWritesTheVersionAndLeavesTheRestAsItWas) {
-  const struct {
-    const char* what;
-    DWORD type;  // of the stored port option; REG_NONE: none stored
-    std::string data;
-    bool portInfo;
-    bool splash = false;  // stays on (the default) when reading stops at the port option
-  } cases[] = {
-      {"no option stored", REG_NONE, "", false},
-      {"on", REG_DWORD, kYes, true},
-      {"a number", REG_DWORD, std::string("\5\0\0\0", 4), true},
-      {"text that says true", REG_SZ, "True", true},
+  // The stored port option (REG_NONE: none) and what is read; the splash, stored off, stays on
+  // (the default) when reading stops at the port option.
+  const std::tuple<const char*, DWORD, std::string, bool, bool> cases[] = {
+      {"no option stored", REG_NONE, "", false, false},
+      {"on", REG_DWORD, kYes, true, false},
+      {"a number", REG_DWORD, std::string("\5\0\0\0", 4), true, false},
+      {"text that says true", REG_SZ, "True", true, false},
       {"text that is no boolean", REG_SZ, std::string(65536, 'x'), false, true},
-      {"a short number", REG_DWORD, "\1", false},
+      {"a short number", REG_DWORD, "\1", false, false},
   };
-  for (const auto& c : cases) {
+  for (const auto& [what, type, data, portInfo, splash] : cases) {
     key.Remove();
     Store("Version", REG_SZ, "0.9");
     Store("Show Splash Screen", REG_DWORD, kNo);
-    if (c.type != REG_NONE) Store("Show Port Information", c.type, c.data);
+    if (type != REG_NONE) Store("Show Port Information", type, data);
     auto form = Start();
-    EXPECT_EQ(form->ShowPortInfo, c.portInfo) << c.what;
-    EXPECT_EQ(form->ShowSplash, c.splash) << c.what;
-    EXPECT_EQ(Stored("Version"), "1.0b") << c.what;
-    EXPECT_EQ(Stored("Show Port Information"), c.type == REG_NONE ? "(none)" : c.data) << c.what << ": kept";
-    EXPECT_EQ(form->mShowPortInfo->Checked(), c.portInfo) << c.what;
-    EXPECT_EQ(form->mShowSplashScreen->Checked(), c.splash) << c.what;
+    EXPECT_EQ(form->ShowPortInfo, portInfo) << what;
+    EXPECT_EQ(form->ShowSplash, splash) << what;
+    EXPECT_EQ(Stored("Version"), "1.0b") << what;
+    EXPECT_EQ(Stored("Show Port Information"), type == REG_NONE ? "(none)" : data) << what << ": kept";
+    EXPECT_EQ(form->mShowPortInfo->Checked(), portInfo) << what;
+    EXPECT_EQ(form->mShowSplashScreen->Checked(), splash) << what;
   }
   key.Remove();  // no key at all: created with the defaults
   auto form = Start();
-  EXPECT_EQ(Stored("Author"), "Fenwarrow");
-  EXPECT_EQ(Stored("Version"), "1.0b");
-  EXPECT_EQ(Stored("Show Port Information"), kNo);
-  EXPECT_EQ(Stored("Show Splash Screen"), kYes);
+  const std::pair<const char*, std::string> defaults[] = {
+      {"Author", "Fenwarrow"}, {"Version", "1.0b"}, {"Show Port Information", kNo}, {"Show Splash Screen", kYes}};
+  for (const auto& [name, value] : defaults) EXPECT_EQ(Stored(name), value) << name;
   form->DeleteSettingsKey();
   form->DeleteSettingsKey();  // already gone: no failure
   EXPECT_FALSE(TTestKey::Exists(kKey));
@@ -87,7 +83,7 @@ TEST_F(SettingsTest, AStartReadsTheOptionsItCanWritesTheVersionAndLeavesTheRestA
 TEST_F(SettingsTest, AMissingShortcutResetsTheOptionsOnlyWhereOneCanBeMade) {
   const std::string folder = TempFolder("zorvane-settings-test");
   const std::pair<std::string, bool> cases[] = {
-      {folder + "\\Sets Windows 95 Default Printer.LNK", true},              // it can be made there
+      {folder + "\\Sets Windows 95 Default Printer.LNK", true},            // it can be made there
       {folder + "\\missing\\Sets Windows 95 Default Printer.LNK", false},  // a folder not there
       {"", false},                                                         // no folder at all
   };

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 #include "FakeDialogs.h"
 #include "FakeNotifyIcon.h"
 #include "FakeSpooler.h"
@@ -31,12 +33,7 @@ class StartupShortcutTest : public testing::Test {
 
 TEST_F(StartupShortcutTest, TheFolderIsTheStartUpValueOrTheShellsOwnAndNeverRelative) {
   const std::string longFolder = "C:\\" + std::string(120, 'f');
-  struct TCase {
-    const char* what;
-    TTestKey::TRaw value;
-    const char* shell;
-    std::string expected;
-  } cases[] = {
+  const std::tuple<const char*, TTestKey::TRaw, const char*, std::string> cases[] = {
       {"a folder", Text("C:\\Start"), "C:\\Shell", std::string("C:\\Start") + kLink},
       {"a folder with its backslash", Text("C:\\Start\\"), "C:\\Shell", std::string("C:\\Start") + kLink},
       {"a network folder", Text("\\\\server\\share"), "C:\\Shell", std::string("\\\\server\\share") + kLink},
@@ -47,11 +44,11 @@ TEST_F(StartupShortcutTest, TheFolderIsTheStartUpValueOrTheShellsOwnAndNeverRela
       {"a folder without a drive", Text("\\Start"), "C:\\Shell", std::string("C:\\Shell") + kLink},
       {"a relative folder and no shell folder", Text("5"), "", ""},
   };
-  for (const TCase& c : cases) {
-    SetStartUp(c.value);
-    shell.startup = c.shell;
+  for (const auto& [what, value, shellFolder, expected] : cases) {
+    SetStartUp(value);
+    shell.startup = shellFolder;
     form.ComputeShortcutPath();
-    EXPECT_EQ(ShortcutPath, c.expected) << c.what;
+    EXPECT_EQ(ShortcutPath, expected) << what;
   }
   // Without a folder no shortcut is made or removed anywhere, and the shell hears of none.
   EXPECT_FALSE(form.CreateStartupShortcut());
@@ -74,8 +71,7 @@ TEST_F(StartupShortcutTest, TheShortcutIsRemovedWithANoticeToTheShellEvenWhenAlr
 // ended, and it would keep every later start from running.
 TEST_F(StartupShortcutTest, AFailedStartUpStepStillShowsTheIcon) {
   TTestKey settings("Software\\Zorvane");
-  const DWORD off = 0;
-  TTestKey::SetRaw(settings.Path(), "Show Splash Screen", REG_DWORD, &off, 4);
+  TTestKey::SetRaw(settings.Path(), "Show Splash Screen", REG_DWORD, "\0\0\0\0", 4);  // off
   SetStartUp(Text(TempFolder("zorvane-startup-test")));
   form.ComputeShortcutPath();
   form.CreateStartupShortcut();  // no first run: the stored options count

@@ -1,4 +1,3 @@
-// The About and splash window, and the printer setup dialog with the system dialog stood in for.
 #include <gtest/gtest.h>
 
 #include <cstring>
@@ -45,8 +44,6 @@ std::vector<std::uint8_t> Bytes(HGLOBAL block) {
 class SetupDialogTest : public testing::Test {
  protected:
   void SetUp() override {
-    spooler.printers = {{"P", ""}};
-    spooler.SetDefault("P,,");
     SharedPrinter().Discard();
     SharedPrinter().ResetToDefault();
     held = SharedPrinter().DeviceModeBlock();
@@ -58,7 +55,7 @@ class SetupDialogTest : public testing::Test {
     };
   }
   void TearDown() override { SharedPrinter().Discard(); }
-  TFakeSpooler spooler;
+  TFakeSpooler spooler{{{"P", ""}}, "P,,"};
   TFakeDialogs dialogs;
   TPrinterSetupDialog dialog{nullptr};
   HGLOBAL held = nullptr;
@@ -75,8 +72,7 @@ TEST_F(SetupDialogTest, TheDialogGetsTheNamesAndACopyOfTheSettingsAndCancellingC
   EXPECT_EQ(devNames, (std::vector<std::uint8_t>{8, 0, 9, 0, 11, 0, 0, 0, 0, 'P', 0, 0}));
   EXPECT_NE(seen.hDevMode, held);  // a copy, never the catalogue's own block
   EXPECT_EQ(devMode, Bytes(held));
-  EXPECT_EQ(GlobalFlags(seen.hDevMode), GMEM_INVALID_HANDLE);  // both released
-  EXPECT_EQ(GlobalFlags(seen.hDevNames), GMEM_INVALID_HANDLE);
+  for (HGLOBAL given : {seen.hDevMode, seen.hDevNames}) EXPECT_EQ(GlobalFlags(given), GMEM_INVALID_HANDLE);  // released
   EXPECT_EQ(SharedPrinter().DeviceModeBlock(), held);
   EXPECT_EQ(SharedPrinter().CurrentIndex(), 0);
 }

@@ -17,10 +17,15 @@ std::vector<std::string> Names(TPrinter& printer) {
   return names;
 }
 
+// The current printer's device, driver and port, or the message raised.
 std::string Current(TPrinter& printer) {
   std::string device, driver, port;
   HGLOBAL block;
-  printer.ReadCurrent(device, driver, port, block);
+  try {
+    printer.ReadCurrent(device, driver, port, block);
+  } catch (const EPrinter& e) {
+    return e.Message();
+  }
   return device + "," + driver + "," + port;
 }
 
@@ -36,37 +41,25 @@ TEST(Catalogue, WindowsNtListsBareNamesAndWindows95OnePerPortUpToTheFirstEmptyOn
 }
 
 TEST(Catalogue, TheDefaultIsTheProfilesFirstFieldMatchedExactlyAndWhole) {
-  TFakeSpooler spooler;
   const std::string longName(300, 'n');
+  TFakeSpooler spooler({{"A", "LPT2:"}, {"P", "LPT1:,FILE:"}, {longName + "x", "LPT3:"}, {longName, "LPT4:"}}, "");
   spooler.platformId = 1;
-  spooler.printers = {{"A", "LPT2:"}, {"P", "LPT1:,FILE:"}, {longName + "x", "LPT3:"}, {longName, "LPT4:"}};
-  const struct {
-    std::string profile;
-    std::string current;  // or the message raised
-  } cases[] = {
+  const std::pair<std::string, std::string> cases[] = {
       {"   P,winspool,FILE:", "P,,LPT1:"},  // a printer's first port, whatever port the profile names
       {longName + ",winspool,LPT4:", longName + ",,LPT4:"},
       {"p,winspool,LPT1:", kNoDefaultPrinter},
       {"", kNoDefaultPrinter},
       {",,", kNoDefaultPrinter},
   };
-  for (const auto& c : cases) {
-    spooler.SetDefault(c.profile);
+  for (const auto& [profile, current] : cases) {
+    spooler.SetDefault(profile);
     TPrinter printer;
-    std::string current;
-    try {
-      current = Current(printer);
-    } catch (const EPrinter& e) {
-      current = e.Message();
-    }
-    EXPECT_EQ(current, c.current) << c.profile;
+    EXPECT_EQ(Current(printer), current) << profile;
   }
 }
 
 TEST(Catalogue, FailuresOfTheDriverOrTheListGiveNoBlockOrAnEmptyListAndNoError) {
-  TFakeSpooler spooler;
-  spooler.printers = {{"A", ""}};
-  spooler.SetDefault("A,,");
+  TFakeSpooler spooler({{"A", ""}}, "A,,");
   for (bool failOpen : {false, true}) {
     spooler.failDocumentProperties = !failOpen;
     spooler.failOpen = failOpen;
@@ -81,9 +74,7 @@ TEST(Catalogue, FailuresOfTheDriverOrTheListGiveNoBlockOrAnEmptyListAndNoError) 
 }
 
 TEST(Catalogue, TheSharedCatalogueKeepsConfirmedSettingsWhileTheirPrinterIsTheDefaultAndFindsNewOnes) {
-  TFakeSpooler spooler;
-  spooler.printers = {{"A", ""}};
-  spooler.SetDefault("A,,");
+  TFakeSpooler spooler({{"A", ""}}, "A,,");
   TPrinter& shared = SharedPrinter();
   shared.Discard();
   shared.ResetToDefault();
