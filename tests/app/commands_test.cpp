@@ -95,6 +95,12 @@ TEST_F(CommandsTest, TheOptionsAreSavedAndCheckedAndPortInformationChangesEveryC
   form->mShowSplashScreen->Click();
   EXPECT_FALSE(form->mShowSplashScreen->Checked());
   EXPECT_EQ(TTestKey::GetRaw(settings.Path(), "Show Splash Screen").data, (std::vector<std::uint8_t>{0, 0, 0, 0}));
+  form->mRememberPerNetwork->Click();
+  EXPECT_TRUE(form->mRememberPerNetwork->Checked());
+  FirstRun = false;
+  TMainForm next(Application);  // the next start: the check marks agree with what it read
+  next.LoadSettings();
+  EXPECT_TRUE(next.mRememberPerNetwork->Checked() && next.RememberPerNetwork && !next.mShowSplashScreen->Checked());
 }
 
 }  // namespace

@@ -47,6 +47,13 @@ check "back on network 1, Ink is the default again" wait_until 15 profile_is "In
 check "CUPS's too" wait_until 10 cups_default_is Ink
 check "and the menu's check mark is on Ink" checked_entry Ink
 
+check "Exit ends the program" exit_zorvane
+move_to 2
+launch_zorvane
+check "a start on network 2 makes Laser the default" wait_until 60 profile_is "Laser,*"
+move_to 1
+check "and a move back to network 1 brings Ink" wait_until 15 profile_is "Ink,*"
+
 menu - o n
 check "the option is kept off" wait_until 10 reg_is "$SETTINGS" "Remember Printer per Network" 0x0
 move_to 2
