@@ -207,6 +207,13 @@ bool ReadNeighbours(std::vector<TNeighbour>& neighbours) {
 // the program.
 class TRouteNotice {
  public:
+  TRouteNotice() = default;
+  ~TRouteNotice() {
+    if (wait_) UnregisterWait(wait_);  // no call back into an object that is gone
+  }
+  TRouteNotice(const TRouteNotice&) = delete;
+  TRouteNotice& operator=(const TRouteNotice&) = delete;
+
   bool Await(HWND window, UINT message) {
     auto* notify = notifyRouteChange.Get();
     if (!notify) return false;
