@@ -16,7 +16,6 @@
 #include "FakeSpooler.h"
 #include "app/cups_default.h"
 #include "app/main_window.h"
-#include "app/Network.h"
 #include "app/printers/Printer.h"
 #include "app/printers/SpoolerApi.h"
 #include "framework/Application.h"
@@ -184,9 +183,6 @@ int main(int argc, char** argv) {
   if (what == "close" && argc > 2) {
     if (HWND window = FindWindowA(nullptr, argv[2])) PostMessageA(window, WM_CLOSE, 0, 0);
   }
-  // The network as the program tells it, and the cheap reading it watches.
-  if (what == "network")
-    std::printf("network \"%s\" route \"%s\"\n", Network().CurrentNetwork().c_str(), Network().RouteSignature().c_str());
   if (what == "probe" && argc > 2) Probe(argv[2], argc > 3 ? std::atoi(argv[3]) : 0);
   delete Application;
   return 0;

@@ -34,12 +34,10 @@ std::string UnixPath(const std::string& windowsPath) {
 
 // The whole content of a small file, or the empty text.
 std::string ReadSmallFile(const std::string& path) {
-  TKernelHandle file(CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                                 nullptr, OPEN_EXISTING, 0, nullptr));
-  if (file.Get() == INVALID_HANDLE_VALUE) {
-    file.Detach();
-    return std::string();
-  }
+  HANDLE opened = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                              nullptr, OPEN_EXISTING, 0, nullptr);
+  if (opened == INVALID_HANDLE_VALUE) return std::string();
+  TKernelHandle file(opened);
   char buffer[64];
   DWORD read = 0;
   if (!ReadFile(file.Get(), buffer, sizeof buffer, &read, nullptr)) return std::string();
@@ -64,9 +62,11 @@ class TRealCupsPlatform final : public ICupsPlatform {
   // Wine starts a Linux program without a handle to wait on: a shell runs the command and leaves
   // its exit code in a file of ours, which is watched until it is complete.
   bool Run(const std::string& unixCommand, DWORD timeoutMs) override {
-    std::string folder(MAX_PATH + 1, '\0');
-    folder.resize(GetTempPathA(static_cast<DWORD>(folder.size()), folder.data()));
-    if (folder.empty() || folder.size() > MAX_PATH) return false;
+    // Asked for its length first: a temporary folder may be longer than MAX_PATH.
+    std::string folder(GetTempPathA(0, nullptr), '\0');
+    const DWORD length = GetTempPathA(static_cast<DWORD>(folder.size()), folder.data());
+    if (length == 0 || length >= folder.size()) return false;
+    folder.resize(length);
     static LONG runs = 0;
     const std::string marker = folder + "zorvane-cups-" + std::to_string(GetCurrentProcessId()) + "-" +
                                std::to_string(InterlockedIncrement(&runs)) + ".code";

@@ -114,8 +114,7 @@ void TMainForm::FormCreate() {
   FollowPrinterChange(false);
   if (!RememberPerNetwork) return;
   // The network the machine starts on is one it joins.
-  routeNotices_ = Network().AwaitRouteChange(Handle(), WM_ROUTECHANGED);
-  if (!routeNotices_) SetTimer(Handle(), kNetworkTimer, kNetworkCheckMs, nullptr);
+  ListenForMoves();
   WatchNetwork();
 }
 

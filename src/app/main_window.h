@@ -3,10 +3,12 @@
 // process-wide state, and carries out the program's own logic.
 #include <windows.h>
 
+#include <array>
 #include <cstdint>
 #include <memory>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "app/Product.h"
@@ -149,6 +151,10 @@ class TMainForm : public TForm {
   };
 
   void Describe();
+  // Each option's menu item and value, in menu order.
+  std::array<std::pair<TMenuItem*, bool*>, 3> Options();
+  // Listens for moves: the system's notice where it has one, else a look at an interval.
+  void ListenForMoves();
   TMenuItem* AddItem(TMenuItem& parent, const char* caption, TNotifyEvent onClick);
   // A change made elsewhere (or, with elsewhere false, the program's own re-application).
   void FollowPrinterChange(bool elsewhere = true);
@@ -171,8 +177,8 @@ class TMainForm : public TForm {
   std::optional<std::string> routeSignature_;
   bool routeNotices_ = false;  // the system tells of changes: no look at an interval
   std::string network_;
-  // The profile value last written, and its printer.
-  std::string chosen_, chosenDevice_;
+  // The profile value last written.
+  std::string chosen_;
   std::unique_ptr<TCupsDefault> cups_;
 };
 

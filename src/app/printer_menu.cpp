@@ -129,7 +129,6 @@ void TMainForm::ApplyDefaultPrinter(int position) {
     return;
   }
   chosen_ = value;
-  chosenDevice_ = now.DeviceName;
   entry->SetChecked(true);
   const std::string caption = entry->Caption();
   // A printer that becomes the default, chosen here or elsewhere, is the one for this network.
@@ -173,6 +172,10 @@ void TMainForm::StartWatchingNetwork() {
   if (!RememberPerNetwork) return;
   routeSignature_ = Network().RouteSignature();
   network_ = Network().CurrentNetwork();
+  ListenForMoves();
+}
+
+void TMainForm::ListenForMoves() {
   routeNotices_ = Network().AwaitRouteChange(Handle(), WM_ROUTECHANGED);
   if (!routeNotices_) SetTimer(Handle(), kNetworkTimer, kNetworkCheckMs, nullptr);
 }
@@ -218,7 +221,7 @@ void TMainForm::KeepChoice() {
   const std::string value = Spooler().ReadProfile("windows", "device");
   const std::string device = value.substr(0, value.find(','));
   // Only a copy of the default CUPS had before is undone; a printer chosen elsewhere is followed.
-  if (device == chosenDevice_ || !cups_->Superseded(device)) return;
+  if (device == chosen_.substr(0, chosen_.find(',')) || !cups_->Superseded(device)) return;
   if (Spooler().WriteProfile("Windows", "Device", chosen_)) BroadcastProfileChange();
 }
 

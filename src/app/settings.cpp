@@ -1,4 +1,4 @@
-// The two options, kept under the program's own key in the current user's registry.
+// The options, kept under the program's own key in the current user's registry.
 #include "app/main_window.h"
 #include "app/Network.h"
 #include "framework/Application.h"
@@ -24,43 +24,37 @@ void TMainForm::LoadSettings() {
     // that cannot be made here was never there to delete, and the options the user set stay.
     if (FirstRun && Reg->KeyExists("") && CreateStartupShortcut()) DeleteSettingsKey();
     Reg->Key = SettingsKey();
-    const std::string portInfoName = OptionName(mShowPortInfo->Caption());
-    const std::string splashName = OptionName(mShowSplashScreen->Caption());
-    const std::string networkName = OptionName(mRememberPerNetwork->Caption());
     if (!Reg->KeyExists("")) {
       Reg->WriteValue("Author", TVariant(kAuthor));
       Reg->WriteValue("Version", TVariant(kVersion));
-      Reg->WriteValue(portInfoName, TVariant(ShowPortInfo));
-      Reg->WriteValue(splashName, TVariant(ShowSplash));
-      Reg->WriteValue(networkName, TVariant(RememberPerNetwork));
+      for (const auto& [item, option] : Options()) Reg->WriteValue(OptionName(item->Caption()), TVariant(*option));
     } else {
       TVariant value;
       Reg->ReadValueDef("Version", TVariant(""), value);
       if (!(value.Kind() == varString && value.AsText() == kVersion)) Reg->WriteValue("Version", TVariant(kVersion));
-      Reg->ReadValueDef(portInfoName, TVariant(ShowPortInfo), value);
-      ShowPortInfo = VarToBool(value);
-      Reg->ReadValueDef(splashName, TVariant(ShowSplash), value);
-      ShowSplash = VarToBool(value);
-      Reg->ReadValueDef(networkName, TVariant(RememberPerNetwork), value);
-      RememberPerNetwork = VarToBool(value);
+      // In menu order: a value that cannot be read leaves it and those after it as they were.
+      for (const auto& [item, option] : Options()) {
+        Reg->ReadValueDef(OptionName(item->Caption()), TVariant(*option), value);
+        *option = VarToBool(value);
+      }
     }
   } catch (const std::exception&) {
   }
   // Also after a value that could not be read: a check mark that disagrees with its option would
   // turn the option the wrong way when clicked.
-  mShowPortInfo->SetChecked(ShowPortInfo);
-  mShowSplashScreen->SetChecked(ShowSplash);
-  mRememberPerNetwork->SetChecked(RememberPerNetwork);
+  for (const auto& [item, option] : Options()) item->SetChecked(*option);
 }
 
 void TMainForm::SaveOptions() {
   Reg->Key = SettingsKey();
-  Reg->WriteValue(OptionName(mShowPortInfo->Caption()), TVariant(ShowPortInfo));
-  Reg->WriteValue(OptionName(mShowSplashScreen->Caption()), TVariant(ShowSplash));
-  Reg->WriteValue(OptionName(mRememberPerNetwork->Caption()), TVariant(RememberPerNetwork));
-  mShowPortInfo->SetChecked(ShowPortInfo);
-  mShowSplashScreen->SetChecked(ShowSplash);
-  mRememberPerNetwork->SetChecked(RememberPerNetwork);
+  for (const auto& [item, option] : Options()) {
+    Reg->WriteValue(OptionName(item->Caption()), TVariant(*option));
+    item->SetChecked(*option);
+  }
+}
+
+std::array<std::pair<TMenuItem*, bool*>, 3> TMainForm::Options() {
+  return {{{mShowPortInfo, &ShowPortInfo}, {mShowSplashScreen, &ShowSplash}, {mRememberPerNetwork, &RememberPerNetwork}}};
 }
 
 void TMainForm::RememberForNetwork(const TPrinterDevice& printer) {
