@@ -1,5 +1,6 @@
 #pragma once
 // A spooler and profile that tests fill with the printers, ports and failures they need.
+#include <algorithm>
 #include <cctype>
 #include <map>
 #include <new>
@@ -30,6 +31,10 @@ class TFakeSpooler : public TStandIn<ISpoolerApi> {
     return true;
   }
   std::string ReadProfile(const std::string& section, const std::string& key) override {
+    // The profile's list of devices names every installed printer, as the spooler keeps it.
+    if (Lower(section) == "devices")
+      for (const auto& p : printers)
+        if (SameIgnoringCase(p.Name, key)) return "winspool," + (p.Ports.empty() ? "Ne00:" : p.Ports);
     auto it = profile.find(Lower(section + "/" + key));
     return it == profile.end() ? std::string() : it->second;
   }
@@ -48,6 +53,11 @@ class TFakeSpooler : public TStandIn<ISpoolerApi> {
     // The driver's settings carry the device name, so tests can tell whose block it is.
     lstrcpynA(reinterpret_cast<char*>(output->dmDeviceName), device.c_str(), CCHDEVICENAME);
     return IDOK;
+  }
+  static bool SameIgnoringCase(const std::string& a, const std::string& b) {
+    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
+             return std::tolower(static_cast<unsigned char>(x)) == std::tolower(static_cast<unsigned char>(y));
+           });
   }
   static std::string Lower(std::string text) {
     for (char& c : text) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));

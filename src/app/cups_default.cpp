@@ -90,23 +90,10 @@ class TRealCupsPlatform final : public ICupsPlatform {
   }
 };
 
-// The first port the spooler lists for a printer ("CUPS:<queue>" for the queues Wine takes from CUPS).
-std::string SpoolerPort(const std::string& device) {
-  std::vector<TPrinterRecord> printers;
-  if (!Spooler().ListPrinters(PRINTER_ENUM_LOCAL, 5, printers)) return std::string();
-  for (const TPrinterRecord& printer : printers) {
-    std::size_t cursor = 0;
-    if (printer.Name == device) return NextField(printer.Ports, cursor);
-  }
-  return std::string();
-}
-
-// The CUPS queue behind a printer; Windows 95 entries carry their port, Windows NT entries only
-// the printer name. Empty for a printer that is no CUPS queue.
-std::string CupsQueue(const std::string& device, const std::string& port) {
-  const std::string spoolerPort = port.empty() ? SpoolerPort(device) : port;
-  if (spoolerPort.rfind(kCupsPort, 0) != 0) return std::string();
-  return spoolerPort.substr(sizeof kCupsPort - 1);
+// The queue of a "CUPS:<queue>" port, or the empty text for a port of another kind.
+std::string QueueOfPort(const std::string& port) {
+  if (port.rfind(kCupsPort, 0) != 0) return std::string();
+  return port.substr(sizeof kCupsPort - 1);
 }
 
 // CUPS queue names are plain; anything else is not given to a command line.
@@ -129,6 +116,26 @@ ICupsPlatform& TSeam<ICupsPlatform>::Platform() {
 }
 
 TCupsDefault::TCupsDefault(HWND notify) : notify_(notify) {}
+
+void TCupsDefault::PrintersChanged() { portsKnown_ = false; }
+
+std::string TCupsDefault::CupsQueue(const std::string& device, const std::string& port) {
+  if (!port.empty()) return QueueOfPort(port);
+  // Windows NT entries carry only the printer's name: its port comes from the spooler's list, which
+  // is kept until the printers change (listing them costs more than the rest of a switch), and
+  // asked again for a printer installed since.
+  for (bool fresh = !portsKnown_;; fresh = true) {
+    if (fresh) {
+      ports_.clear();
+      portsKnown_ = Spooler().ListPrinters(PRINTER_ENUM_LOCAL, 5, ports_);
+    }
+    for (const TPrinterRecord& printer : ports_) {
+      std::size_t cursor = 0;
+      if (printer.Name == device) return QueueOfPort(NextField(printer.Ports, cursor));
+    }
+    if (fresh) return std::string();
+  }
+}
 
 void TCupsDefault::NoteCupsDefault() {
   if (noted_) return;

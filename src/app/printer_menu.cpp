@@ -30,6 +30,13 @@ int CheckedEntry(TMenuItem& items) {
   return -1;
 }
 
+// A printer of the Windows NT catalogue that the profile's list of devices names: one the
+// spooler has installed. (Windows 95 entries carry a port, which that list does not answer for.)
+bool ListedDevice(const TPrinterDevice& device) {
+  return !device.DeviceName.empty() && device.DriverName.empty() && device.PortName.empty() &&
+         !Spooler().ReadProfile("Devices", device.DeviceName).empty();
+}
+
 }  // namespace
 
 TMainForm::TMenuChange::~TMenuChange() {
@@ -54,6 +61,7 @@ void TMainForm::BuildPrinterMenu() {
   TFlagGuard rebuilding(MenuRebuilding);
   DefaultKnown = false;
   TrayForm->SetToolTip(kNoDefaultPrinterTip);
+  cups_->PrintersChanged();
   TPrinter printer;
   const std::vector<TPrinterEntry>& entries = printer.Entries();
   PMenu->Items().DeleteFrom(FixedCount);
@@ -103,10 +111,17 @@ void TMainForm::ApplyDefaultPrinter(int position) {
   if (checked >= 0) items.Items(checked)->SetChecked(false);
 
   // The printer the entry shows, as it is installed now: positions may have moved since the
-  // menu was built, and the old default may be gone.
-  TPrinter printer;
-  const std::int32_t index = printer.IndexOf(shown.DeviceName, shown.PortName);
-  if (index < 0) {
+  // menu was built, and the old default may be gone. The profile's list of devices answers for
+  // one printer at once; only a printer it does not name costs a reading of all of them.
+  TPrinterDevice now = shown;
+  bool installed = ListedDevice(shown);
+  if (!installed) {
+    TPrinter printer;
+    const std::int32_t index = printer.IndexOf(shown.DeviceName, shown.PortName);
+    installed = index >= 0;
+    if (installed) now = printer.Entries()[static_cast<std::size_t>(index)].Device;
+  }
+  if (!installed) {
     // It went without a word to us: show the printers as they are now.
     BuildPrinterMenu();
     const int nowChecked = CheckedEntry(items);
@@ -117,9 +132,8 @@ void TMainForm::ApplyDefaultPrinter(int position) {
     }
     return;
   }
-  const TPrinterDevice now = printer.Entries()[static_cast<std::size_t>(index)].Device;
 
-  // The catalogue has loaded the spooler, which has copied CUPS's default into the profile.
+  // Building the menu has loaded the spooler, which has copied CUPS's default into the profile.
   cups_->NoteCupsDefault();
   // Composed and written whole, however long the names are.
   const std::string value = now.DeviceName + "," + now.DriverName + "," + now.PortName;

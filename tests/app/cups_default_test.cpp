@@ -93,8 +93,18 @@ TEST_F(CupsDefaultTest, ACupsQueueBecomesTheUsersCupsDefaultOnceOnlyWhenItDiffer
   EXPECT_TRUE(Keep(cups, "Beta"));
   lpoptions.tool.clear();
   Keep(cups, "Alpha", "CUPS:Alpha");  // no tool: nothing runs
-  EXPECT_EQ(lpoptions.Runs(), (std::vector<std::string>{"/usr/bin/lpoptions -d Beta", "/usr/bin/lpoptions -d Alpha",
-                                                        "/usr/local/bin/lpoptions -d Beta"}));
+  lpoptions.tool = "/usr/bin/lpoptions";
+  // The ports known of the printers: a printer installed since is found, a changed one only once
+  // the printers are known to have changed.
+  spooler.printers.push_back({"Delta", "CUPS:Delta"});
+  EXPECT_TRUE(Keep(cups, "Delta"));
+  spooler.printers[1].Ports = "CUPS:Beta2";
+  cups.PrintersChanged();
+  EXPECT_TRUE(Keep(cups, "Beta"));
+  EXPECT_EQ(lpoptions.Runs(),
+            (std::vector<std::string>{"/usr/bin/lpoptions -d Beta", "/usr/bin/lpoptions -d Alpha",
+                                      "/usr/local/bin/lpoptions -d Beta", "/usr/bin/lpoptions -d Delta",
+                                      "/usr/bin/lpoptions -d Beta2"}));
 }
 
 TEST_F(CupsDefaultTest, AFailedRunIsNotRepeatedUntilAnotherPrinterIsChosen) {
@@ -132,10 +142,11 @@ TEST_F(CupsDefaultTest, AChoiceIsNeverUndoneByACopyOfTheOldCupsDefault) {
   form.ApplyDefaultPrinter(-1);
   auto chooseAndCopy = [&](const char* device, const std::string& elsewhere, const std::string& stands) {
     lpoptions.Gate(false);
+    const std::size_t runs = lpoptions.Runs().size();
     TMenuItem& items = form.PMenu->Items();
     for (int i = FixedCount + 1; i < items.Count(); ++i)
       if (items.Items(i)->Caption() == device) form.ApplyDefaultPrinter(i);
-    lpoptions.Runs(lpoptions.Runs().size() + 1);
+    lpoptions.Runs(runs + 1);
     spooler.SetDefault(elsewhere);
     SendMessageA(form.Handle(), WM_WININICHANGE, 0, reinterpret_cast<LPARAM>("windows"));
     EXPECT_EQ(form.TrayForm->ToolTip(), device);  // the announcement waits for CUPS
@@ -145,6 +156,13 @@ TEST_F(CupsDefaultTest, AChoiceIsNeverUndoneByACopyOfTheOldCupsDefault) {
   };
   chooseAndCopy("Beta", "Alpha,winspool,CUPS:Alpha", "Beta");
   chooseAndCopy("Alpha", "Gamma,winspool,CUPS:Gamma", "Gamma");  // a printer chosen elsewhere is followed
+  // Printers changed and announced: a choice goes to the queue the printer has now.
+  spooler.printers[1].Ports = "CUPS:Beta2";
+  form.BuildPrinterMenu();
+  TMenuItem& items = form.PMenu->Items();
+  for (int i = FixedCount + 1; i < items.Count(); ++i)
+    if (items.Items(i)->Caption() == "Beta") form.ApplyDefaultPrinter(i);
+  EXPECT_TRUE(PumpUntil([&] { return lpoptions.Runs().back() == "/usr/bin/lpoptions -d Beta2"; }));
 }
 
 void CALLBACK CloseMenu(HWND, UINT, UINT_PTR timer, DWORD) {

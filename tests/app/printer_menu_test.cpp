@@ -94,6 +94,15 @@ TEST_F(PrinterMenuTest, AClickSetsThePrinterItShowsAfterPrintersChangedBehindOur
   EXPECT_EQ(shell.beeps, 1);
   EXPECT_EQ(dialogs.messages, failure);
   EXPECT_EQ(Shown(), "A;R*; | R");
+
+  // A Windows 95 entry names its port as well: the printer moved to another port is not the one
+  // the entry shows.
+  spooler.platformId = 1;
+  Start({{"L", "LPT1:"}, {"M", "LPT2:"}}, "M,winspool,LPT2:");
+  spooler.printers = {{"L", "LPT3:"}, {"M", "LPT2:"}};
+  Entry("L")->Click();
+  EXPECT_EQ(spooler.Default(), "M,,LPT2:");
+  EXPECT_EQ(shell.beeps, 2);
 }
 
 TEST_F(PrinterMenuTest, WithoutADefaultNothingIsCheckedOrWrittenAndWithoutPrintersOnlyTheCommandsStay) {

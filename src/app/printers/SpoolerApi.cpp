@@ -38,14 +38,21 @@ class TRealSpooler final : public ISpoolerApi {
   }
 
   bool ListPrinters(DWORD flags, DWORD level, std::vector<TPrinterRecord>& printers) override {
-    // Asked twice: the size, then the records in a buffer of exactly that size.
     if (!enumPrinters.Get()) return false;
+    // One call in a buffer as large as the last list needed; asked again, larger, only when the
+    // printers outgrew it, also between the calls.
+    DWORD& hint = level == 4 ? sizeHint_[0] : sizeHint_[1];
+    std::vector<BYTE> buffer(hint);
     DWORD needed = 0, returned = 0;
-    enumPrinters.Get()(flags, nullptr, level, nullptr, 0, &needed, &returned);
-    std::vector<BYTE> buffer(needed);
-    returned = 0;
-    if (!enumPrinters.Get()(flags, nullptr, level, buffer.empty() ? nullptr : buffer.data(), needed, &needed, &returned))
-      return false;
+    for (;;) {
+      if (enumPrinters.Get()(flags, nullptr, level, buffer.empty() ? nullptr : buffer.data(),
+                             static_cast<DWORD>(buffer.size()), &needed, &returned))
+        break;
+      if (GetLastError() != ERROR_INSUFFICIENT_BUFFER || needed <= buffer.size()) return false;
+      buffer.resize(needed);
+      returned = 0;
+    }
+    hint = std::max<DWORD>(hint, static_cast<DWORD>(buffer.size()));
     const std::size_t recordSize = level == 4 ? sizeof(PRINTER_INFO_4A) : sizeof(PRINTER_INFO_5A);
     // Never walk past the buffer, whatever count the spooler reports.
     const std::size_t count = std::min<std::size_t>(returned, buffer.size() / recordSize);
@@ -92,6 +99,9 @@ class TRealSpooler final : public ISpoolerApi {
     name.push_back('\0');
     return documentProperties.Get() ? documentProperties.Get()(nullptr, printer, name.data(), output, input, mode) : -1;
   }
+
+ private:
+  DWORD sizeHint_[2] = {0, 0};  // levels 4 and 5: the first list asks for its size
 };
 
 TRealSpooler realSpooler;
