@@ -49,7 +49,7 @@ void MenuBench() {
     spooler.printers.clear();
     for (int i = 0; i < n; ++i) spooler.printers.push_back({"Printer " + std::to_string((i * 7919) % n), ""});
     spooler.SetDefault(spooler.printers[n / 2].Name + ",,");
-    const int runs = n >= 10000 ? 5 : 21;
+    const int runs = n >= 10000 ? 7 : 21;
     // Each rebuild is followed by the platform's floor for the same menu, so that both meet the
     // same state of the machine: create it, sort the names with the same comparison, insert
     // them, destroy it.

@@ -37,20 +37,23 @@ echo "bench: switching" >&2
 switch=$(W "$B/zorvane_bench.exe" switch 60 | tr -d '\r')
 
 # Start-up: from process start until the icon is in the tray, alternating with the minimal program.
+# Each start begins once the one before has ended, its process included, not only its icon.
 startup_once() {  # EXE TITLE -> milliseconds
-  local start end
+  local start end pid
   start=$(date +%s%N)
   W "$1" >/dev/null 2>&1 &
+  pid=$!
   for _ in $(seq 1 1000); do [ -n "$(tray)" ] && break; sleep 0.01; done
   end=$(date +%s%N)
   echo $(((end - start) / 1000000))
   sleep 0.5
   close "$2"
+  wait "$pid"
   sleep 0.3
 }
 echo "bench: start-up" >&2
 zs=() ms=()
-for _ in 1 2 3 4 5 6 7; do
+for _ in $(seq 1 11); do
   zs+=("$(startup_once "$B/ZORVANE.EXE" Zorvane)")
   ms+=("$(startup_once "$B/min_tray.exe" MinTray)")
 done
