@@ -208,27 +208,30 @@ bool ReadNeighbours(std::vector<TNeighbour>& neighbours) {
 class TRouteNotice {
  public:
   TRouteNotice() = default;
-  ~TRouteNotice() {
-    if (wait_) UnregisterWait(wait_);  // no call back into an object that is gone
-  }
   TRouteNotice(const TRouteNotice&) = delete;
   TRouteNotice& operator=(const TRouteNotice&) = delete;
 
   bool Await(HWND window, UINT message) {
     auto* notify = notifyRouteChange.Get();
-    if (!notify) return false;
+    if (!notify || unwatched_) return false;
     window_ = window;
     message_ = message;
     if (pending_) return true;  // the request under way will tell
-    if (wait_) UnregisterWait(wait_);  // it has fired: the window is told once a request
-    wait_ = nullptr;
+    wait_.Reset();              // it has fired: the window is told once a request
     if (!event_) event_.Reset(CreateEventA(nullptr, FALSE, FALSE, nullptr));
     overlapped_ = OVERLAPPED{};
     overlapped_.hEvent = event_.Get();
     HANDLE unused = nullptr;
     if (!event_ || notify(&unused, &overlapped_) != ERROR_IO_PENDING) return false;
     pending_ = true;  // from here the request uses overlapped_ until the system answers
-    return RegisterWaitForSingleObject(&wait_, event_.Get(), &Fired, this, INFINITE, WT_EXECUTEONLYONCE);
+    HANDLE wait = nullptr;
+    if (RegisterWaitForSingleObject(&wait, event_.Get(), &Fired, this, INFINITE, WT_EXECUTEONLYONCE)) {
+      wait_.Reset(wait);
+      return true;
+    }
+    // A request nobody waits for can neither tell nor be asked again: the caller looks itself.
+    unwatched_ = true;
+    return false;
   }
 
  private:
@@ -239,7 +242,8 @@ class TRouteNotice {
   }
   TKernelHandle event_;
   OVERLAPPED overlapped_{};
-  HANDLE wait_ = nullptr;
+  TUniqueHandle<HANDLE, &UnregisterWait> wait_;  // unregistered first: no call into a notice that is gone
+  bool unwatched_ = false;
   std::atomic<HWND> window_ = nullptr;
   std::atomic<UINT> message_ = 0;
   std::atomic<bool> pending_ = false;

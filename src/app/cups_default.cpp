@@ -90,8 +90,15 @@ class TRealCupsPlatform final : public ICupsPlatform {
   }
 };
 
-// The queue of a "CUPS:<queue>" port, or the empty text for a port of another kind.
-std::string QueueOfPort(const std::string& port) {
+// The CUPS queue behind a printer, empty for a printer that is no CUPS queue. Windows NT entries
+// carry only the printer's name: its port is the second field of the profile's list of devices.
+std::string CupsQueue(const std::string& device, std::string port) {
+  if (port.empty() && !device.empty()) {
+    const std::string listed = Spooler().ReadProfile("Devices", device);
+    std::size_t cursor = 0;
+    NextField(listed, cursor);  // the driver
+    port = NextField(listed, cursor);
+  }
   if (port.rfind(kCupsPort, 0) != 0) return std::string();
   return port.substr(sizeof kCupsPort - 1);
 }
@@ -117,32 +124,12 @@ ICupsPlatform& TSeam<ICupsPlatform>::Platform() {
 
 TCupsDefault::TCupsDefault(HWND notify) : notify_(notify) {}
 
-void TCupsDefault::PrintersChanged() { portsKnown_ = false; }
-
-std::string TCupsDefault::CupsQueue(const std::string& device, const std::string& port) {
-  if (!port.empty()) return QueueOfPort(port);
-  // Windows NT entries carry only the printer's name: its port comes from the spooler's list, which
-  // is kept until the printers change (listing them costs more than the rest of a switch), and
-  // asked again for a printer installed since.
-  for (bool fresh = !portsKnown_;; fresh = true) {
-    if (fresh) {
-      ports_.clear();
-      portsKnown_ = Spooler().ListPrinters(PRINTER_ENUM_LOCAL, 5, ports_);
-    }
-    for (const TPrinterRecord& printer : ports_) {
-      std::size_t cursor = 0;
-      if (printer.Name == device) return QueueOfPort(NextField(printer.Ports, cursor));
-    }
-    if (fresh) return std::string();
-  }
-}
-
 void TCupsDefault::NoteCupsDefault() {
   if (noted_) return;
   noted_ = true;
-  const std::string value = Spooler().ReadProfile("windows", "device");
+  const std::string device = DefaultDevice();
   std::lock_guard<std::mutex> guard(lock_);
-  known_ = value.substr(0, value.find(','));
+  known_ = device;
 }
 
 TCupsDefault::~TCupsDefault() {

@@ -12,9 +12,7 @@
 #include <mutex>
 #include <string>
 #include <thread>
-#include <vector>
 
-#include "app/printers/SpoolerApi.h"
 #include "framework/Seam.h"
 
 namespace zv {
@@ -54,12 +52,8 @@ class TCupsDefault {
   // The printer is the one CUPS had as default before the steps now under way: the profile
   // naming it is a copy that a Windows program took while CUPS had not yet followed.
   bool Superseded(const std::string& device);
-  // The printers may have changed: the ports known of them are asked again.
-  void PrintersChanged();
 
  private:
-  // The CUPS queue behind a printer, empty for a printer that is no CUPS queue.
-  std::string CupsQueue(const std::string& device, const std::string& port);
   void Work();
 
   HWND notify_;
@@ -72,8 +66,6 @@ class TCupsDefault {
   bool noted_ = false;
   bool running_ = false;
   bool stop_ = false;
-  std::vector<TPrinterRecord> ports_;  // the spooler's printers with their ports, kept for switches
-  bool portsKnown_ = false;
   std::thread worker_;  // started at the first step: a program that never switches never has it
 };
 

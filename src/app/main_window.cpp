@@ -4,7 +4,6 @@
 #include "app/Shell.h"
 
 #include "app/printers/Printer.h"
-#include "app/printers/SpoolerApi.h"
 #include "forms/AboutForm.h"
 #include "framework/Application.h"
 #include "framework/FlagGuard.h"
@@ -107,8 +106,7 @@ void TMainForm::FormCreate() {
   if (FirstRun && !ShortcutExists()) CreateStartupShortcut();
   // The icon comes up before the printers are read, with the profile's default as its tip: the
   // spooler's first use takes long under Wine (CUPS's libraries), and the menu follows at once.
-  const std::string profile = Spooler().ReadProfile("windows", "device");
-  const std::string device = profile.substr(0, profile.find(','));
+  const std::string device = DefaultDevice();
   if (!device.empty()) TrayForm->SetToolTip(PrinterCaption(device));
   iconAtEnd.Show();
   FollowPrinterChange(false);
@@ -136,7 +134,7 @@ LRESULT TMainForm::WndProc(UINT message, WPARAM wParam, LPARAM lParam) {
     return 0;
   }
   if (message == WM_ROUTECHANGED) {
-    if (RememberPerNetwork) Network().AwaitRouteChange(Handle(), WM_ROUTECHANGED);
+    if (RememberPerNetwork) ListenForMoves();
     WatchNetwork();
     return 0;
   }

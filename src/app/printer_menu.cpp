@@ -61,7 +61,6 @@ void TMainForm::BuildPrinterMenu() {
   TFlagGuard rebuilding(MenuRebuilding);
   DefaultKnown = false;
   TrayForm->SetToolTip(kNoDefaultPrinterTip);
-  cups_->PrintersChanged();
   TPrinter printer;
   const std::vector<TPrinterEntry>& entries = printer.Entries();
   PMenu->Items().DeleteFrom(FixedCount);
@@ -232,10 +231,10 @@ void TMainForm::CupsSettled() {
 
 void TMainForm::KeepChoice() {
   if (chosen_.empty() || cups_->Busy()) return;
-  const std::string value = Spooler().ReadProfile("windows", "device");
-  const std::string device = value.substr(0, value.find(','));
+  const std::string device = DefaultDevice();
   // Only a copy of the default CUPS had before is undone; a printer chosen elsewhere is followed.
-  if (device == chosen_.substr(0, chosen_.find(',')) || !cups_->Superseded(device)) return;
+  std::size_t cursor = 0;
+  if (device == NextField(chosen_, cursor) || !cups_->Superseded(device)) return;
   if (Spooler().WriteProfile("Windows", "Device", chosen_)) BroadcastProfileChange();
 }
 

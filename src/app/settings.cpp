@@ -60,10 +60,13 @@ std::array<std::pair<TMenuItem*, bool*>, 3> TMainForm::Options() {
 void TMainForm::RememberForNetwork(const TPrinterDevice& printer) {
   if (!RememberPerNetwork) return;
   // Where the machine is now, even if the last look at the routes was before a move: the move
-  // is then known, and coming back is one.
-  const std::string network = Network().CurrentNetwork();
-  routeSignature_ = Network().RouteSignature();
-  network_ = network;
+  // is then known, and coming back is one. The routing table alone tells that nothing moved.
+  const std::string signature = Network().RouteSignature();
+  if (!routeSignature_ || signature != *routeSignature_) {
+    routeSignature_ = signature;
+    network_ = Network().CurrentNetwork();
+  }
+  const std::string& network = network_;
   if (network.empty()) return;
   // A printer that cannot be remembered leaves the switch done all the same.
   try {

@@ -93,18 +93,8 @@ TEST_F(CupsDefaultTest, ACupsQueueBecomesTheUsersCupsDefaultOnceOnlyWhenItDiffer
   EXPECT_TRUE(Keep(cups, "Beta"));
   lpoptions.tool.clear();
   Keep(cups, "Alpha", "CUPS:Alpha");  // no tool: nothing runs
-  lpoptions.tool = "/usr/bin/lpoptions";
-  // The ports known of the printers: a printer installed since is found, a changed one only once
-  // the printers are known to have changed.
-  spooler.printers.push_back({"Delta", "CUPS:Delta"});
-  EXPECT_TRUE(Keep(cups, "Delta"));
-  spooler.printers[1].Ports = "CUPS:Beta2";
-  cups.PrintersChanged();
-  EXPECT_TRUE(Keep(cups, "Beta"));
-  EXPECT_EQ(lpoptions.Runs(),
-            (std::vector<std::string>{"/usr/bin/lpoptions -d Beta", "/usr/bin/lpoptions -d Alpha",
-                                      "/usr/local/bin/lpoptions -d Beta", "/usr/bin/lpoptions -d Delta",
-                                      "/usr/bin/lpoptions -d Beta2"}));
+  EXPECT_EQ(lpoptions.Runs(), (std::vector<std::string>{"/usr/bin/lpoptions -d Beta", "/usr/bin/lpoptions -d Alpha",
+                                                        "/usr/local/bin/lpoptions -d Beta"}));
 }
 
 TEST_F(CupsDefaultTest, AFailedRunIsNotRepeatedUntilAnotherPrinterIsChosen) {
@@ -156,13 +146,6 @@ TEST_F(CupsDefaultTest, AChoiceIsNeverUndoneByACopyOfTheOldCupsDefault) {
   };
   chooseAndCopy("Beta", "Alpha,winspool,CUPS:Alpha", "Beta");
   chooseAndCopy("Alpha", "Gamma,winspool,CUPS:Gamma", "Gamma");  // a printer chosen elsewhere is followed
-  // Printers changed and announced: a choice goes to the queue the printer has now.
-  spooler.printers[1].Ports = "CUPS:Beta2";
-  form.BuildPrinterMenu();
-  TMenuItem& items = form.PMenu->Items();
-  for (int i = FixedCount + 1; i < items.Count(); ++i)
-    if (items.Items(i)->Caption() == "Beta") form.ApplyDefaultPrinter(i);
-  EXPECT_TRUE(PumpUntil([&] { return lpoptions.Runs().back() == "/usr/bin/lpoptions -d Beta2"; }));
 }
 
 void CALLBACK CloseMenu(HWND, UINT, UINT_PTR timer, DWORD) {

@@ -61,14 +61,11 @@ std::vector<TPrinterEntry>& TPrinter::EntryList() {
   return *entries_;
 }
 
-namespace {
-// The device named first in the profile's default-printer value.
 std::string DefaultDevice() {
   const std::string value = Spooler().ReadProfile("windows", "device");
   std::size_t cursor = 0;
   return NextField(value, cursor);
 }
-}  // namespace
 
 std::int32_t TPrinter::DefaultIndex() {
   const std::string device = DefaultDevice();

@@ -41,6 +41,8 @@ struct TPrinterEntry {
 // Takes the next comma-separated field at cursor: blanks before it are skipped, blanks after it
 // kept; the cursor moves past the comma, or to the end.
 std::string NextField(const std::string& text, std::size_t& cursor);
+// The device named first in the profile's default-printer value.
+std::string DefaultDevice();
 
 class TPrinter {
  public:

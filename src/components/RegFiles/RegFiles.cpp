@@ -1,5 +1,7 @@
 #include "components/RegFiles/RegFiles.h"
 
+#include <shlwapi.h>
+
 #include <cstdio>
 #include <cstring>
 
@@ -193,32 +195,12 @@ bool TRegFile::KeyExists(const std::string& subKey) {
   return opened;
 }
 
-namespace {
-// Deletes a key with everything below it: Windows NT deletes only keys without sub-keys.
-LONG DeleteTree(HKEY parent, const std::string& name) {
-  HKEY opened = nullptr;
-  LONG result = RegOpenKeyExA(parent, name.c_str(), 0, KEY_READ | KEY_WRITE, &opened);
-  if (result != ERROR_SUCCESS) return result;
-  TKeyHandle key(opened);
-  for (;;) {
-    char child[256];  // key names are at most 255 characters
-    DWORD length = sizeof child;
-    result = RegEnumKeyExA(key.Get(), 0, child, &length, nullptr, nullptr, nullptr, nullptr);
-    if (result == ERROR_NO_MORE_ITEMS) break;
-    if (result != ERROR_SUCCESS) return result;
-    result = DeleteTree(key.Get(), std::string(child, length));
-    if (result != ERROR_SUCCESS) return result;
-  }
-  key.Reset();
-  return RegDeleteKeyA(parent, name.c_str());
-}
-}  // namespace
-
 void TRegFile::DeleteKey(const std::string& subKey) {
   // An empty name would address Key itself; nobody asks for that, so nothing is deleted.
   if (subKey.empty()) return;
   if (!OpenKey(Key, true)) return;
-  const LONG result = DeleteTree(openKey_.Get(), subKey);
+  // With everything below it: Windows NT deletes only keys without sub-keys.
+  const LONG result = static_cast<LONG>(SHDeleteKeyA(openKey_.Get(), subKey.c_str()));
   if (result != ERROR_SUCCESS) {
     CloseKeyAfterFailure();
     CheckResult(result);
