@@ -51,17 +51,6 @@ class TFakeCups : public TStandIn<ICupsPlatform> {
   std::vector<std::string> runs_;
 };
 
-// Handles the messages of this thread until the condition holds, for at most five seconds.
-template <typename Condition>
-bool PumpUntil(Condition done) {
-  for (const DWORD start = GetTickCount(); GetTickCount() - start < 5000; Sleep(2)) {
-    MSG msg;
-    while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&msg);
-    if (done()) return true;
-  }
-  return false;
-}
-
 class CupsDefaultTest : public testing::Test {
  protected:
   void SetUp() override {
@@ -141,16 +130,11 @@ TEST_F(CupsDefaultTest, AChoiceIsNeverUndoneByACopyOfTheOldCupsDefault) {
     SendMessageA(form.Handle(), WM_WININICHANGE, 0, reinterpret_cast<LPARAM>("windows"));
     EXPECT_EQ(form.TrayForm->ToolTip(), device);  // the announcement waits for CUPS
     lpoptions.Gate(true);
-    EXPECT_TRUE(PumpUntil([&] { return spooler.Default() == stands + ",,"; })) << spooler.Default();
+    EXPECT_TRUE(Pump([&] { return spooler.Default() == stands + ",,"; })) << spooler.Default();
     EXPECT_EQ(form.TrayForm->ToolTip(), stands);
   };
   chooseAndCopy("Beta", "Alpha,winspool,CUPS:Alpha", "Beta");
   chooseAndCopy("Alpha", "Gamma,winspool,CUPS:Gamma", "Gamma");  // a printer chosen elsewhere is followed
-}
-
-void CALLBACK CloseMenu(HWND, UINT, UINT_PTR timer, DWORD) {
-  KillTimer(nullptr, timer);
-  EndMenu();
 }
 
 // The shell's notice of a right-click can arrive as a sent message while a change runs (the tool

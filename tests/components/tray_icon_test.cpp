@@ -52,11 +52,6 @@ TEST_F(TrayIconTest, MouseActionsRaiseClickDoubleClickAndRightClickAndNothingEls
   EXPECT_EQ(events, "click double click right ");
 }
 
-void CALLBACK CloseMenu(HWND, UINT, UINT_PTR timer, DWORD) {
-  KillTimer(nullptr, timer);
-  EndMenu();
-}
-
 TEST_F(TrayIconTest, ARightClickQueuedBehindTheOneShowingTheMenuDoesNotShowItAgain) {
   TPopupMenu menu(nullptr);
   auto* item = new TMenuItem(&menu);

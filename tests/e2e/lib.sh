@@ -5,7 +5,7 @@ TARGET=$1 EXE=$2 BUILD=$3
 ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)
 ARTIFACTS="$ROOT/build/test-artifacts"
 mkdir -p "$ARTIFACTS"
-[[ ${WINEPREFIX:-} == */build/bench/prefix || ${WINEPREFIX:-} == */build/bench/netns/prefix ]] && [ -n "${CUPS_SERVER:-}" ] && [ -n "${DISPLAY:-}" ] ||
+[[ ${WINEPREFIX:-} == */build/bench/prefix ]] && [ -n "${CUPS_SERVER:-}" ] && [ -n "${DISPLAY:-}" ] ||
   { echo "no test bench: run through ./zorvane test" >&2; exit 1; }
 source "$ROOT/scripts/bench.sh"  # the bench's own helpers: bench_queues, bench_prefix, can_run_i686
 [ "$TARGET" != i686 ] || can_run_i686 || { echo "this machine cannot run 32-bit programs; skipped"; exit 77; }
@@ -14,9 +14,8 @@ source "$ROOT/scripts/bench.sh"  # the bench's own helpers: bench_queues, bench_
   { echo "checked on the primary i686 executable; skipped here"; exit 77; }
 WINE() { "$ROOT/scripts/wine-run" "$TARGET" "$@" | tr -d '\r'; }  # Windows programs end lines with CR LF
 
-SEEN=  # what the last condition looked at, for the failure message
 fail() { echo "FAIL: $*" >&2; FAILED=yes; exit 1; }
-check() { SEEN=; "${@:2}" || fail "$1${SEEN:+ (saw: $SEEN)}"; echo "ok: $1"; }
+check() { SEEN=; "${@:2}" || fail "$1${SEEN:+ (saw: $SEEN)}"; echo "ok: $1"; }  # SEEN: what the condition looked at
 wait_until() {  # wait_until SECONDS COMMAND...: retries the command until it succeeds or the time is up
   local deadline=$((SECONDS + $1))
   until "${@:2}"; do ((SECONDS < deadline)) && sleep 0.1 || return 1; done
@@ -37,27 +36,20 @@ profile_is() { reg_is 'HKCU\Software\Microsoft\Windows NT\CurrentVersion\Windows
 cups_default_is() { SEEN=$(lpstat -d 2>&1); [ "$SEEN" = "system default destination: $1" ]; }
 SETTINGS='HKCU\Software\Zorvane'
 set_option() { WINE reg add "$SETTINGS" /v "$1" /t REG_DWORD /d "$2" /f >/dev/null; }
-# The StartUp shortcut, LINK (and LINK_UNIX), deleted: the next start is a first run.
-delete_link() {
-  LINK="$(reg_query 'HKCU\Software\Microsoft\Windows\CurrentVersion\Explorer\Shell Folders' StartUp)\\Sets Windows 95 Default Printer.LNK"
-  LINK_UNIX=$(WINE winepath -u "$LINK") && rm -f "$LINK_UNIX"
-}
 # A Windows program that loads the spooler: Wine takes in CUPS's queues and copies its default.
 other_spooler_program() { WINE "$BUILD/tests/printer_tests.exe" --gtest_filter=NoTest.None >/dev/null 2>&1; }
 
-ZV_PID= ZV_PIDS=()  # the copy the test works with; every copy it started
-at_exit() { :; }  # a test that changes more than the program redefines it to undo that
+ZV_PID= ZV_PIDS=()  # the copy the test works with; every process it started and stops at the end
 on_exit() {
   local status=$? command=$BASH_COMMAND pid
   for pid in "${ZV_PIDS[@]}"; do  # only those still ours: an ended one's id may be another's now
     [ "$(ps -o ppid= -p "$pid")" -eq $$ ] 2>/dev/null || continue
     kill "$pid" 2>/dev/null && wait_until 5 ended "$pid" || kill -9 "$pid" 2>/dev/null || true
   done
-  at_exit
   [ "$status" != 0 ] || echo "1 passed, 0 failed"
   [[ $status =~ ^(0|77)$ || -n ${FAILED:-} ]] || echo "FAIL: ended early with status $status at: $command" >&2
 }
-trap on_exit EXIT
+trap on_exit EXIT  # a test that changes more than the program adds its undoing to it
 # Starts a copy; its output goes to a file, as the desktop it may start would hold a pipe open.
 launch_zorvane() {
   "$ROOT/scripts/wine-run" "$TARGET" "$EXE" </dev/null >>"$ARTIFACTS/zorvane-$(basename "$0" .sh).log" 2>&1 &
@@ -78,8 +70,7 @@ xsearch() {  # xdotool search, again when a window going away while it looked en
 }
 tray_shown() {  # Wine's own tray window, there with no desktop tray, is seen only while it holds an icon
   TRAY=$(xsearch --onlyvisible --name '^Wine System Tray$' | head -1)
-  SEEN="no icon in the tray"
-  [ -n "$TRAY" ] && SEEN="the icon in the tray"
+  [ -n "$TRAY" ] && SEEN="the icon in the tray" || { SEEN="no icon in the tray"; false; }
 }
 # windows_shown [EXCEPT]: a window of ours bigger than a point is up, other than EXCEPT; SHOWN lists them.
 windows_shown() {
@@ -103,38 +94,34 @@ click_icon() {
   eval "$(xdotool getwindowgeometry --shell "$TRAY")"
   xdotool mousemove $((X + 10)) $((Y + 10)) click "$@"
 }
-MENU=  # the menu's window: it may still be seen for a moment after a choice
-# open_menu [PICTURE]: right-clicks the icon; the menu comes up and, with no window manager, we give it the keyboard.
-open_menu() {
+# menu PICTURE|- [KEY...]: right-clicks the icon, focuses the menu, MENU (no window manager does), then picture, keys.
+menu() {
   click_icon 3
-  wait_until 10 windows_shown || return 1
+  await 10 "the menu after a right-click" windows_shown
   MENU=${SHOWN%% *}
   xdotool windowfocus --sync "$MENU" 2>/dev/null || true
-  [ "${1:--}" = - ] || screenshot "$1"
+  [ "$1" = - ] || screenshot "$1"
+  [ $# = 1 ] || xdotool key "${@:2}"
 }
-menu() { SEEN=; open_menu "$1" || fail "no menu after a right-click${SEEN:+ (saw: $SEEN)}"; xdotool key "${@:2}"; }  # PICTURE|- KEY...
-# window_opens WHAT PICTURE: checks that a window of ours, not the menu, comes up; it gets the keyboard.
+# window_opens WHAT PICTURE: checks that a window of ours comes up, not the menu (it lingers), and focuses it.
 window_opens() {
-  check "$1" wait_until 15 windows_shown "$MENU"
+  check "$1" wait_until 15 windows_shown "${MENU:-}"
   echo "  $SEEN"
   screenshot "$2"
   xdotool windowfocus --sync "${SHOWN%% *}" 2>/dev/null || true
 }
-# Ends the program as a person would: Exit, the first item of its menu; the icon leaves the tray.
-exit_zorvane() { menu - Down Return; wait_until 15 ended "$ZV_PID" && wait_until 10 no tray_shown; }
+# exit_zorvane [PICTURE]: Exit, the menu's first item, ends the program as a person would; its icon leaves the tray.
+exit_zorvane() { menu "${1:--}" Down Return; wait_until 15 ended "$ZV_PID" && wait_until 10 no tray_shown; }
 screenshot() { import -window root "$ARTIFACTS/$1.png"; }
 # checked_entry NAME: the check mark is on NAME among the printer entries ENTRIES, named from the
 # menu's last row up; the menu is looked at as a picture (17-pixel rows above a 3-pixel frame).
-ENTRIES=()
 checked_entry() {
-  local WINDOW X Y WIDTH HEIGHT SCREEN picture="$ARTIFACTS/checked-$(basename "$0" .sh).png" row darkest=1 mean
-  open_menu || return 1
+  local WINDOW X Y WIDTH HEIGHT SCREEN picture="checked-$(basename "$0" .sh)" row darkest=1 mean CHECKED=
+  menu "$picture"
   eval "$(xdotool getwindowgeometry --shell "$MENU")"
-  import -window root -crop "${WIDTH}x$HEIGHT+$X+$Y" +repage "$picture"
   xdotool key Escape
-  CHECKED=
   for row in "${!ENTRIES[@]}"; do  # the check mark is in the first 24 columns
-    mean=$(convert "$picture" -crop "24x17+2+$((HEIGHT - 3 - 17 * (row + 1)))" -colorspace gray -format '%[fx:mean]' info:)
+    mean=$(convert "$ARTIFACTS/$picture.png" -crop "24x17+$((X + 2))+$((Y + HEIGHT - 20 - 17 * row))" -colorspace gray -format '%[fx:mean]' info:)
     (($(bc <<<"$mean < $darkest"))) && darkest=$mean CHECKED=${ENTRIES[row]}
   done
   SEEN="the check mark on ${CHECKED:-nothing}"

@@ -23,13 +23,11 @@ await 30 "the icon of the copy that runs" tray_shown
 
 second_copy() { timeout 30 "$ROOT/scripts/wine-run" "$TARGET" "$1" &>/dev/null </dev/null || { SEEN="exit code $?"; false; }; }
 titled() { xsearch --name "^$1\$" | sort | tr '\n' ' '; }  # windows by title, to tell what a later copy renames
-ours_before=$(titled Zorvane)
-renamed_before=$(titled 'something else')
+ours_before=$(titled Zorvane) renamed_before=$(titled 'something else')
 # A path longer than 260 characters must not cut the name the guard goes by.
 deep=$BUILD/deep$(printf "/$(printf 'folder%.0s' {1..10})%s" {1..6})
 mkdir -p "$deep" && cp "$EXE" "$deep/ZORVANE.EXE"
-check "a second copy from a path of $((${#deep} + 14)) characters ends with exit code 0" \
-  second_copy "$deep/ZORVANE.EXE"
+check "a second copy from a path of $((${#deep} + 14)) characters ends with exit code 0" second_copy "$deep/ZORVANE.EXE"
 check "the first still runs" kill -0 "$ZV_PID"
 check "with its icon" tray_shown
 check "no window of the first copy was renamed" same "$(titled 'something else')" "$renamed_before"
@@ -43,5 +41,4 @@ read -r anon1 fds1 <<<"$(linux_figures)"
 echo "private memory $anon0 -> $anon1 KB, descriptors $fds0 -> $fds1"
 check "no descriptor is left over" test "$fds1" -le "$fds0"
 check "private memory is back where it was (within 1 MB)" test "$anon1" -le $((anon0 + 1024))
-menu stress-menu-after-burst Escape  # it answers after the burst
-check "Exit" exit_zorvane
+check "after the burst its menu answers: Exit ends it" exit_zorvane stress-menu-after-burst

@@ -1,20 +1,16 @@
 #!/usr/bin/env bash
-# The printer follows the network: in a network namespace of the test's own, with two links that
-# each lead to a gateway of their own (no traffic leaves it), the printer chosen on a network comes
-# back when the machine returns to it, and with the option off nothing follows a move. Wine answers
-# network questions from its own services, so its whole session runs inside the namespace, with a
-# prefix and a CUPS of its own; only the display is shared.
+# The printer follows the network: in a network namespace of its own, with two links to two gateways
+# that lead nowhere, the printer chosen on a network comes back when the machine returns to it, and with
+# the option off nothing follows a move. Wine answers network questions from its own services, so its
+# whole session runs inside the namespace, with a prefix and a CUPS of its own, sharing only the display.
+source "$(dirname "$0")/lib.sh"  # skips as every test does, before the namespace
 if [ -z "${ZV_IN_NETNS:-}" ]; then
-  source "$(dirname "$0")/../../scripts/bench.sh"  # can_run_i686, as lib.sh decides below
-  [ "$1" != x86_64 ] || ! can_run_i686 || { echo "checked on the primary i686 executable; skipped here"; exit 77; }
   unshare -n true 2>/dev/null || { echo "no network namespaces on this machine; skipped"; exit 77; }
   exec env ZV_IN_NETNS=1 unshare -n bash "$0" "$@"
 fi
-ROOT=$(cd "$(dirname "$0")/../.." && pwd)
 BENCH_DIR="$ROOT/build/bench/netns"
-source "$ROOT/scripts/bench.sh"
 bench_env
-trap bench_stop EXIT
+trap 'on_exit; bench_stop' EXIT
 ip link set lo up
 for n in 1 2; do
   ip link add "net$n" type veth peer name "peer$n" || { echo "no virtual links here; skipped"; exit 77; }
@@ -26,8 +22,6 @@ move_to() { ip route replace default via "10.$1.0.1" dev "net$1"; }
 move_to 1
 # Started without our output: ctest waits for whatever holds it.
 { bench_cups && bench_prefix; } </dev/null &>/dev/null || exit 1
-source "$(dirname "$0")/lib.sh"
-at_exit() { bench_stop; }
 
 bench_queues Ink Laser
 set_option "Remember Printer per Network" 0

@@ -10,23 +10,19 @@ launch_zorvane
 await 30 "the icon" tray_shown
 await 15 "the start's default" profile_is "P_one,*"
 
-# Windows programs that load the spooler, one after another, until the switching is over.
-STOP="$ARTIFACTS/switching.stop"
-rm -f "$STOP"
-(while [ ! -e "$STOP" ]; do other_spooler_program || true; done) &
-STARTER=$!
-at_exit() { touch "$STOP"; wait "$STARTER" 2>/dev/null || true; rm -f "$STOP"; }
+# Windows programs that load the spooler, one after another, until the switching is over (the last one ends first).
+(trap exit TERM; while :; do other_spooler_program || true; done) &
+STARTER=$! ZV_PIDS+=($!)
 
-names=(P_two P_three P_one)  # one, two and three Up keys from the bottom of the menu
-ENTRIES=("${names[@]}")
+ENTRIES=(P_two P_three P_one)  # one, two and three Up keys from the bottom of the menu
 started=$SECONDS
-for i in $(seq 1 50); do
+for i in {1..50}; do
   ups=$(((i + 1) % 3 + 1))
   menu - $(printf 'Up %.0s' $(seq $ups)) Return
-  last=${names[ups - 1]}
+  last=${ENTRIES[ups - 1]}
 done
 echo "50 switches in $((SECONDS - started)) s; the last chose $last"
-at_exit
+kill "$STARTER" && wait "$STARTER" || true
 
 check "the profile names the last choice" wait_until 15 profile_is "$last,*"
 check "CUPS's default is the last choice" wait_until 10 cups_default_is "$last"
