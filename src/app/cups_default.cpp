@@ -93,12 +93,7 @@ class TRealCupsPlatform final : public ICupsPlatform {
 // The CUPS queue behind a printer, empty for a printer that is no CUPS queue. Windows NT entries
 // carry only the printer's name: its port is the second field of the profile's list of devices.
 std::string CupsQueue(const std::string& device, std::string port) {
-  if (port.empty() && !device.empty()) {
-    const std::string listed = Spooler().ReadProfile("Devices", device);
-    std::size_t cursor = 0;
-    NextField(listed, cursor);  // the driver
-    port = NextField(listed, cursor);
-  }
+  if (port.empty() && !device.empty()) port = ListedPort(Spooler().ReadProfile("Devices", device));
   if (port.rfind(kCupsPort, 0) != 0) return std::string();
   return port.substr(sizeof kCupsPort - 1);
 }

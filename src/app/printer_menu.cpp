@@ -30,11 +30,12 @@ int CheckedEntry(TMenuItem& items) {
   return -1;
 }
 
-// A printer of the Windows NT catalogue that the profile's list of devices names: one the
-// spooler has installed. (Windows 95 entries carry a port, which that list does not answer for.)
-bool ListedDevice(const TPrinterDevice& device) {
-  return !device.DeviceName.empty() && device.DriverName.empty() && device.PortName.empty() &&
-         !Spooler().ReadProfile("Devices", device.DeviceName).empty();
+// What the profile's list of devices holds for a printer of the Windows NT catalogue, empty when
+// it does not name it; named, the spooler has it installed. (Windows 95 entries carry a port,
+// which that list does not answer for.)
+std::string DeviceListing(const TPrinterDevice& device) {
+  if (device.DeviceName.empty() || !device.DriverName.empty() || !device.PortName.empty()) return std::string();
+  return Spooler().ReadProfile("Devices", device.DeviceName);
 }
 
 }  // namespace
@@ -113,7 +114,8 @@ void TMainForm::ApplyDefaultPrinter(int position) {
   // menu was built, and the old default may be gone. The profile's list of devices answers for
   // one printer at once; only a printer it does not name costs a reading of all of them.
   TPrinterDevice now = shown;
-  bool installed = ListedDevice(shown);
+  const std::string listing = DeviceListing(shown);
+  bool installed = !listing.empty();
   if (!installed) {
     TPrinter printer;
     const std::int32_t index = printer.IndexOf(shown.DeviceName, shown.PortName);
@@ -149,7 +151,7 @@ void TMainForm::ApplyDefaultPrinter(int position) {
   // Each call below may dispatch messages; none of them uses the menu.
   TrayForm->SetToolTip(caption);
   BroadcastProfileChange();
-  cups_->Keep(now.DeviceName, now.PortName);
+  cups_->Keep(now.DeviceName, now.PortName.empty() ? ListedPort(listing) : now.PortName);
 }
 
 void TMainForm::BroadcastProfileChange() {

@@ -61,6 +61,12 @@ std::vector<TPrinterEntry>& TPrinter::EntryList() {
   return *entries_;
 }
 
+std::string ListedPort(const std::string& listing) {
+  std::size_t cursor = 0;
+  NextField(listing, cursor);  // the driver
+  return NextField(listing, cursor);
+}
+
 std::string DefaultDevice() {
   const std::string value = Spooler().ReadProfile("windows", "device");
   std::size_t cursor = 0;
