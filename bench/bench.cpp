@@ -14,11 +14,14 @@
 
 #include "FakeDialogs.h"
 #include "FakeSpooler.h"
+#include "app/Messages.h"
+#include "app/PrinterCore.h"
 #include "app/cups_default.h"
-#include "app/main_window.h"
-#include "app/printers/Printer.h"
-#include "app/printers/SpoolerApi.h"
+#include "MainForm.h"
+#include "printers/Printer.h"
+#include "printers/SpoolerApi.h"
 #include "framework/Application.h"
+#include "framework/Menus.h"
 
 using namespace zv;
 
@@ -109,14 +112,13 @@ void SwitchBench(int rounds) {
     const int position = FixedCount + 1 + r % 2;
     const std::string value = items.Items(position)->Caption() + ",,";
     // Our own window must ignore the floor's broadcast as it ignores its own.
-    form.OwnBroadcast = true;
     floor.push_back(Micros([&] {
+      TWaiting::TChange own(form.Core().Waiting(), TChangeKind::Announcing);
       WriteProfileStringA("Windows", "Device", value.c_str());
       DWORD_PTR result;
       SendMessageTimeoutA(HWND_BROADCAST, WM_WININICHANGE, 0, reinterpret_cast<LPARAM>("windows"),
                           SMTO_NORMAL | SMTO_ABORTIFHUNG, 2000, &result);
     }));
-    form.OwnBroadcast = false;
     program.push_back(Micros([&] { items.Items(position)->Click(); }));
     settle();
   }

@@ -2,7 +2,8 @@
 #include <windows.h>
 
 #include "app/main_window.h"
-#include "app/printers/SpoolerApi.h"
+#include "product/Product.h"
+#include "printers/SpoolerApi.h"
 #include "components/Just1_32/Just1_32.h"
 #include "framework/Application.h"
 #include "framework/Exception.h"

@@ -34,6 +34,8 @@ class TFakeShell : public TStandIn<IShellCalls> {
                       (item1 == item2 ? " (both)" : ""));
   }
   void Beep(UINT) override { ++beeps; }
+  void Execute(const std::string& commandLine) override { commands.push_back(commandLine); }
+  std::vector<std::string> commands;
   std::string startup;  // the shell's StartUp folder; empty: it has none
   std::vector<std::string> notices;
   int beeps = 0;

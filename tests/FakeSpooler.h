@@ -4,8 +4,10 @@
 #include <cctype>
 #include <map>
 #include <new>
+#include <string>
+#include <vector>
 
-#include "app/printers/SpoolerApi.h"
+#include "printers/SpoolerApi.h"
 
 namespace zv::test {
 
@@ -19,12 +21,14 @@ class TFakeSpooler : public TStandIn<ISpoolerApi> {
   bool failEnumeration = false, failWrite = false, failOpen = false, failDocumentProperties = false;
   bool throwEnumeration = false;  // as when memory runs out
   int writes = 0;
+  std::vector<std::string> asked;  // "flags/level" of each listing
 
   void SetDefault(const std::string& value) { profile["windows/device"] = value; }
   std::string Default() { return ReadProfile("windows", "device"); }
 
   DWORD PlatformId() override { return platformId; }
-  bool ListPrinters(DWORD, DWORD level, std::vector<TPrinterRecord>& out) override {
+  bool ListPrinters(DWORD flags, DWORD level, std::vector<TPrinterRecord>& out) override {
+    asked.push_back(std::to_string(flags) + "/" + std::to_string(level));
     if (throwEnumeration) throw std::bad_alloc();
     if (failEnumeration) return false;
     for (const auto& p : printers) out.push_back({p.Name, level == 5 ? p.Ports : ""});

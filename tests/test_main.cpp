@@ -1,7 +1,7 @@
 // Test executables run with an application object, as the program does.
 #include <gtest/gtest.h>
 
-#include "app/printers/SpoolerApi.h"
+#include "printers/SpoolerApi.h"
 #include "framework/Application.h"
 
 int main(int argc, char** argv) {

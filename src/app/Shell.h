@@ -1,6 +1,6 @@
 #pragma once
 // The shell's calls that the program makes besides the notification area: its StartUp folder,
-// the notice that a file went, and the beep.
+// the notice that a file went, the beep, and starting a program.
 #include <windows.h>
 
 #include <string>
@@ -18,6 +18,8 @@ class IShellCalls {
   virtual void ChangeNotify(LONG event, UINT flags, const std::string& item1, const std::string& item2) = 0;
   // MessageBeep.
   virtual void Beep(UINT type) = 0;
+  // WinExec, shown normally.
+  virtual void Execute(const std::string& commandLine) = 0;
 };
 template <>
 IShellCalls& TSeam<IShellCalls>::Platform();

@@ -5,8 +5,8 @@
 #include <utility>
 #include <vector>
 
-#include "app/printers/Printer.h"
-#include "app/printers/SpoolerApi.h"
+#include "printers/Printer.h"
+#include "printers/SpoolerApi.h"
 #include "framework/Handles.h"
 #include "framework/Library.h"
 
@@ -117,7 +117,7 @@ ICupsPlatform& TSeam<ICupsPlatform>::Platform() {
   return platform;
 }
 
-TCupsDefault::TCupsDefault(HWND notify) : notify_(notify) {}
+TCupsDefault::TCupsDefault(HWND notify, UINT message) : notify_(notify), message_(message) {}
 
 void TCupsDefault::NoteCupsDefault() {
   if (noted_) return;
@@ -186,7 +186,7 @@ void TCupsDefault::Work() {
       running_ = false;
       if (done) known_ = queue;
     }
-    if (pending_.empty() && notify_) PostMessageA(notify_, WM_CUPSSETTLED, 0, 0);
+    if (pending_.empty() && notify_) PostMessageA(notify_, message_, 0, 0);
   }
 }
 

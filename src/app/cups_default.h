@@ -31,12 +31,10 @@ template <>
 ICupsPlatform& TSeam<ICupsPlatform>::Platform();
 inline ICupsPlatform& CupsPlatform() { return TSeam<ICupsPlatform>::Calls(); }
 
-// Posted to the window given to TCupsDefault when CUPS has the last choice (or gave up on it).
-inline constexpr UINT WM_CUPSSETTLED = WM_APP + 2;
-
 class TCupsDefault {
  public:
-  explicit TCupsDefault(HWND notify);
+  // The message is posted to the window when CUPS has the last choice (or gave up on it).
+  TCupsDefault(HWND notify, UINT message);
   ~TCupsDefault();
   TCupsDefault(const TCupsDefault&) = delete;
   TCupsDefault& operator=(const TCupsDefault&) = delete;
@@ -57,6 +55,7 @@ class TCupsDefault {
   void Work();
 
   HWND notify_;
+  UINT message_;
   std::mutex lock_;
   std::condition_variable wake_;
   std::string known_;       // the queue CUPS is known to have as default

@@ -1,12 +1,19 @@
 #include "app/main_window.h"
-#include "app/Network.h"
 
+#include "app/Messages.h"
+#include "app/PrinterCore.h"
 #include "app/Shell.h"
-
-#include "app/printers/Printer.h"
+#include "components/Just1_32/Just1_32.h"
+#include "components/RegFiles/RegFiles.h"
+#include "components/TrayIcon/TrayIcon.h"
 #include "forms/AboutForm.h"
+#include "forms/PrinterSetupDialog.h"
 #include "framework/Application.h"
+#include "framework/Controls.h"
 #include "framework/FlagGuard.h"
+#include "framework/Menus.h"
+#include "printers/Printer.h"
+#include "product/Product.h"
 
 namespace zv {
 
@@ -14,7 +21,7 @@ bool FirstRun = true;
 
 TMainForm::TMainForm(TComponent* owner) : TForm(owner) {
   Describe();
-  cups_ = std::make_unique<TCupsDefault>(Handle());
+  core_ = std::make_unique<TPrinterCore>(Handle(), static_cast<ICoreView&>(*this), std::string("Software\\") + Application->Title());
 }
 
 TMainForm::~TMainForm() = default;
@@ -45,7 +52,6 @@ void TMainForm::Describe() {
   TrayForm->SetShowDesigning(false);
   programIcon_.LoadFromResource(1, GetSystemMetrics(SM_CXSMICON));
   TrayForm->SetIcon(&programIcon_);
-  TrayForm->SetToolTip("?");
   TrayForm->OnDblClick = [this](TComponent* sender) { TrayFormDblClick(sender); };
 
   PMenu = new TPopupMenu(this);
@@ -59,18 +65,16 @@ void TMainForm::Describe() {
   mN1 = AddItem(items, "-", nullptr);
   mAddPrinter = AddItem(items, "A&dd Printer...", printerClick);
   mOptions = AddItem(items, "&Options", nullptr);
-  mShowPortInfo = AddItem(*mOptions, "&Show Port Information", optionsClick);
-  mShowSplashScreen = AddItem(*mOptions, "S&how Splash Screen", optionsClick);
-  mRememberPerNetwork = AddItem(*mOptions, "Remember Printer per &Network", optionsClick);
+  for (const TOptionRow& row : kOptionRows) AddItem(*mOptions, row.Caption, optionsClick);
+  mShowPortInfo = mOptions->Items(0);
+  mShowSplashScreen = mOptions->Items(1);
+  mRememberPerNetwork = mOptions->Items(2);
   mPrinterSettings = AddItem(items, "&Printer Settings...", printerClick);
   TrayForm->SetPopupMenu(PMenu);
-  // A right-click that a sent message delivers in the middle of a change would choose from a menu
-  // that is half built, and the change would then carry on over the choice.
-  TrayForm->CanPopup = [this] {
-    if (menuChanging_ == 0) return true;
-    popupPending_ = true;
-    return false;
-  };
+  // An open menu is a change under way: what arrives meanwhile waits until the choice made in it
+  // is carried out. A right-click during another change shows the menu after that change.
+  TrayForm->CanPopup = [this] { return core_->MenuMayOpen(); };
+  TrayForm->OnPopupClosed = [this](TComponent*) { core_->MenuClosed(); };
 
   PrinterSetupDialog = new TPrinterSetupDialog(this);
   // In a second copy of the program this ends the process, before any icon or setting.
@@ -84,7 +88,8 @@ void TMainForm::FormCreate() {
   struct TIconAtEnd {
     TMainForm& form;
     void Show() {
-      if (form.TrayForm->ToolTip() == "?") form.TrayForm->SetToolTip(kNoDefaultPrinterTip);
+      if (form.TrayForm->Active()) return;
+      form.ShowTip();
       form.TrayForm->SetActive(true);
     }
     ~TIconAtEnd() { Show(); }
@@ -98,7 +103,7 @@ void TMainForm::FormCreate() {
   SetBorderStyle(TBorderStyle::bsNone);
   SetBounds(Left(), Top(), 0, 0);
   ShowWindowAsync(Handle(), SW_HIDE);
-  if (ShowSplash) {
+  if (core_->Options.ShowSplash) {
     TAboutForm splash(Application, 0);
     splash.Show();
     PauseWithMessages(3);
@@ -106,48 +111,84 @@ void TMainForm::FormCreate() {
   if (FirstRun && !ShortcutExists()) CreateStartupShortcut();
   // The icon comes up before the printers are read, with the profile's default as its tip: the
   // spooler's first use takes long under Wine (CUPS's libraries), and the menu follows at once.
-  const std::string device = DefaultDevice();
-  if (!device.empty()) TrayForm->SetToolTip(PrinterCaption(device));
+  core_->ShowProfileDefault();
   iconAtEnd.Show();
-  FollowPrinterChange(false);
-  if (!RememberPerNetwork) return;
-  // The network the machine starts on is one it joins.
-  ListenForMoves();
-  WatchNetwork();
+  core_->Refresh();
+  core_->JoinNetwork();
 }
 
 LRESULT TMainForm::WndProc(UINT message, WPARAM wParam, LPARAM lParam) {
-  if (message == WM_WININICHANGE) {
-    HandleWinIniChange();
-    return 0;
-  }
-  if (message == WM_PRINTERSCHANGED) {
-    FollowPrinterChange();
-    return 0;
-  }
-  if (message == WM_CUPSSETTLED) {
-    CupsSettled();
-    return 0;
-  }
-  if (message == WM_TIMER && wParam == kNetworkTimer) {
-    if (WatchNetwork() && routeNotices_) KillTimer(Handle(), kNetworkTimer);
-    return 0;
-  }
-  if (message == WM_ROUTECHANGED) {
-    if (RememberPerNetwork) ListenForMoves();
-    WatchNetwork();
-    return 0;
-  }
-  if (message == WM_TIMER && wParam == kChoiceTimer) {
-    KillTimer(Handle(), kChoiceTimer);
-    KeepChoice();
-    return 0;
+  switch (message) {
+    case WM_WININICHANGE:
+      HandleWinIniChange();
+      return 0;
+    case WM_RUNWAITING:
+      core_->RunWaiting();
+      return 0;
+    case WM_CUPSSETTLED:
+      core_->CupsSettled();
+      return 0;
+    case WM_ROUTECHANGED:
+      core_->RouteChanged();
+      return 0;
+    case WM_TIMER:
+      if (wParam == kNetworkTimer) {
+        core_->LookAtNetwork();
+        return 0;
+      }
+      if (wParam == kChoiceTimer) {
+        KillTimer(Handle(), kChoiceTimer);
+        core_->KeepChoice();
+        return 0;
+      }
+      break;
+    default:
+      break;
   }
   return TForm::WndProc(message, wParam, lParam);
 }
 
+void TMainForm::ShowTip() { TrayForm->SetToolTip(core_->Tip()); }
+
+void TMainForm::CoreChanged() {
+  const std::vector<TMenuEntry>& entries = core_->Entries();
+  TMenuItem& items = PMenu->Items();
+  if (shownGeneration_ != core_->Generation()) {
+    shownGeneration_ = core_->Generation();
+    items.DeleteFrom(FixedCount);
+    if (!entries.empty()) AddItem(items, "-", nullptr);
+    auto click = [this](TComponent* sender) { SetPrinterOnClick(sender); };
+    for (const TMenuEntry& entry : entries) {
+      TMenuItem* item = AddItem(items, entry.Caption.c_str(), click);
+      item->SetTag(entry.Index);
+      item->SetChecked(entry.Checked);
+    }
+  } else {
+    for (std::size_t i = 0; i < entries.size(); ++i)
+      items.Items(FixedCount + 1 + static_cast<int>(i))->SetChecked(entries[i].Checked);
+  }
+  ShowTip();
+}
+
+void TMainForm::ReportFailure(bool beep) {
+  if (beep) Shell().Beep(0);
+  Application->MessageBox(kFailureToSetDefault, Application->Title(), MB_OK);
+}
+
+void TMainForm::PopUpMenu() { PostMessageA(TrayForm->WindowHandle(), WM_TRAYNOTIFY, 0, WM_RBUTTONUP); }
+
+void TMainForm::BuildPrinterMenu() { core_->Rebuild(); }
+
+void TMainForm::ApplyDefaultPrinter(int position) {
+  // The entries stand in the menu in the core's order, after the fixed items and a separator.
+  if (position != -1 && position <= FixedCount) return;
+  core_->Apply(position == -1 ? -1 : position - FixedCount - 1);
+}
+
+void TMainForm::HandleWinIniChange() { core_->Announced(); }
+
 void TMainForm::SetPrinterOnClick(TComponent* sender) {
-  if (MenuRebuilding) return;
+  if (core_->Rebuilding()) return;
   auto* item = static_cast<TMenuItem*>(sender);
   const int position = item->MenuIndex();
   switch (position) {
@@ -173,25 +214,13 @@ void TMainForm::SetPrinterOnClick(TComponent* sender) {
 }
 
 void TMainForm::SetOptionsOnClick(TComponent* sender) {
-  if (MenuRebuilding) return;
-  switch (static_cast<TMenuItem*>(sender)->MenuIndex()) {
-    case 0:
-      ShowPortInfo = !ShowPortInfo;
-      SaveOptions();
-      FollowPrinterChange(false);
-      break;
-    case 1:
-      ShowSplash = !ShowSplash;
-      SaveOptions();
-      break;
-    case 2:
-      RememberPerNetwork = !RememberPerNetwork;
-      SaveOptions();
-      StartWatchingNetwork();
-      break;
-    default:
-      break;
-  }
+  if (core_->Rebuilding()) return;
+  const int index = static_cast<TMenuItem*>(sender)->MenuIndex();
+  if (index < 0 || index >= static_cast<int>(std::size(kOptionRows))) return;
+  const TOptionRow& row = kOptionRows[index];
+  core_->Options.*row.Member = !(core_->Options.*row.Member);
+  SaveOptions();
+  if (row.Changed) (core_.get()->*row.Changed)();
 }
 
 void TMainForm::TrayFormDblClick(TComponent*) { OpenPrinterSetup(); }
@@ -253,11 +282,11 @@ void TMainForm::ShowAbout() {
 
 void TMainForm::AddPrinter() {
   const std::string command = AddPrinterCommandLine();
-  if (!command.empty()) WinExec(command.c_str(), SW_SHOWNORMAL);
+  if (!command.empty()) Shell().Execute(command);
 }
 
 void TMainForm::OpenPrinterSetup() {
-  if (!DefaultKnown) return;
+  if (!core_->DefaultKnown()) return;
   if (SetupDialogOpen) {
     Shell().Beep(0);
     return;

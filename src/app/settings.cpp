@@ -1,7 +1,10 @@
 // The options, kept under the program's own key in the current user's registry.
+#include "app/PrinterCore.h"
 #include "app/main_window.h"
-#include "app/Network.h"
+#include "components/RegFiles/RegFiles.h"
 #include "framework/Application.h"
+#include "framework/Menus.h"
+#include "product/Product.h"
 
 namespace zv {
 namespace {
@@ -17,6 +20,7 @@ std::string OptionName(const std::string& caption) {
 }
 
 void TMainForm::LoadSettings() {
+  TOptions& options = Core().Options;
   // A settings key that cannot be read leaves the options as they are; nothing is reported.
   try {
     Reg->Key = SettingsKey();
@@ -27,71 +31,31 @@ void TMainForm::LoadSettings() {
     if (!Reg->KeyExists("")) {
       Reg->WriteValue("Author", TVariant(kAuthor));
       Reg->WriteValue("Version", TVariant(kVersion));
-      for (const auto& [item, option] : Options()) Reg->WriteValue(OptionName(item->Caption()), TVariant(*option));
+      for (const TOptionRow& row : kOptionRows) Reg->WriteValue(OptionName(row.Caption), TVariant(options.*row.Member));
     } else {
       TVariant value;
       Reg->ReadValueDef("Version", TVariant(""), value);
       if (!(value.Kind() == varString && value.AsText() == kVersion)) Reg->WriteValue("Version", TVariant(kVersion));
       // In menu order: a value that cannot be read leaves it and those after it as they were.
-      for (const auto& [item, option] : Options()) {
-        Reg->ReadValueDef(OptionName(item->Caption()), TVariant(*option), value);
-        *option = VarToBool(value);
+      for (const TOptionRow& row : kOptionRows) {
+        Reg->ReadValueDef(OptionName(row.Caption), TVariant(options.*row.Member), value);
+        options.*row.Member = VarToBool(value);
       }
     }
   } catch (const std::exception&) {
   }
   // Also after a value that could not be read: a check mark that disagrees with its option would
   // turn the option the wrong way when clicked.
-  for (const auto& [item, option] : Options()) item->SetChecked(*option);
+  for (std::size_t i = 0; i < std::size(kOptionRows); ++i)
+    mOptions->Items(static_cast<int>(i))->SetChecked(options.*kOptionRows[i].Member);
 }
 
 void TMainForm::SaveOptions() {
   Reg->Key = SettingsKey();
-  for (const auto& [item, option] : Options()) {
-    Reg->WriteValue(OptionName(item->Caption()), TVariant(*option));
-    item->SetChecked(*option);
-  }
-}
-
-std::array<std::pair<TMenuItem*, bool*>, 3> TMainForm::Options() {
-  return {{{mShowPortInfo, &ShowPortInfo}, {mShowSplashScreen, &ShowSplash}, {mRememberPerNetwork, &RememberPerNetwork}}};
-}
-
-void TMainForm::RememberForNetwork(const TPrinterDevice& printer) {
-  if (!RememberPerNetwork) return;
-  // Where the machine is now, even if the last look at the routes was before a move: the move
-  // is then known, and coming back is one. The routing table alone tells that nothing moved.
-  const std::string signature = Network().RouteSignature();
-  if (!routeSignature_ || signature != *routeSignature_) {
-    routeSignature_ = signature;
-    network_ = Network().CurrentNetwork();
-  }
-  const std::string& network = network_;
-  if (network.empty()) return;
-  // A printer that cannot be remembered leaves the switch done all the same.
-  try {
-    Reg->Key = SettingsKey();
-    const std::string key = std::string(kNetworksKey) + "\\" + network + "\\";
-    Reg->WriteValue(key + "Device", TVariant(printer.DeviceName));
-    Reg->WriteValue(key + "Port", TVariant(printer.PortName));
-  } catch (const std::exception&) {
-  }
-}
-
-TPrinterDevice TMainForm::RememberedPrinter(const std::string& network) {
-  const TPrinterDevice none("", "", "");
-  // Whatever another program or a damaged profile left there, only two texts name a printer.
-  try {
-    Reg->Key = SettingsKey();
-    const std::string key = std::string(kNetworksKey) + "\\" + network;
-    if (!Reg->KeyExists(key)) return none;
-    TVariant device, port;
-    Reg->ReadValue(key + "\\Device", device);
-    Reg->ReadValue(key + "\\Port", port);
-    if (device.Kind() != varString || port.Kind() != varString || device.AsText().empty()) return none;
-    return TPrinterDevice("", device.AsText(), port.AsText());
-  } catch (const std::exception&) {
-    return none;
+  for (std::size_t i = 0; i < std::size(kOptionRows); ++i) {
+    const bool value = Core().Options.*kOptionRows[i].Member;
+    Reg->WriteValue(OptionName(kOptionRows[i].Caption), TVariant(value));
+    mOptions->Items(static_cast<int>(i))->SetChecked(value);
   }
 }
 

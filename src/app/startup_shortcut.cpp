@@ -7,7 +7,9 @@
 
 #include "app/Shell.h"
 #include "app/main_window.h"
+#include "components/RegFiles/RegFiles.h"
 #include "components/shell_link/ShellLink.h"
+#include "product/Product.h"
 #include "framework/Com.h"
 #include "framework/Lifecycle.h"
 
@@ -26,6 +28,7 @@ class TPlatformShell final : public IShellCalls {
     SHChangeNotify(event, flags, item1.c_str(), item2.c_str());
   }
   void Beep(UINT type) override { MessageBeep(type); }
+  void Execute(const std::string& commandLine) override { WinExec(commandLine.c_str(), SW_SHOWNORMAL); }
 };
 
 bool FileExists(const std::string& path) {
@@ -33,11 +36,14 @@ bool FileExists(const std::string& path) {
   return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
 }
 
-// A drive path (C:\...) or a network path (\\server\share...), nothing relative.
+// A folder below a drive (C:\Start) or below a network share (\\server\share...): never
+// relative, and never a drive's or server's root, where a shortcut has no business.
 bool AbsoluteFolder(const std::string& folder) {
-  const bool drive = folder.size() >= 3 && std::isalpha(static_cast<unsigned char>(folder[0])) && folder[1] == ':' &&
-                     folder[2] == '\\';
-  const bool network = folder.size() >= 3 && folder[0] == '\\' && folder[1] == '\\' && folder[2] != '\\';
+  const bool drive = folder.size() > 3 && std::isalpha(static_cast<unsigned char>(folder[0])) && folder[1] == ':' &&
+                     folder[2] == '\\' && folder[3] != '\\';
+  const std::size_t share = folder.find('\\', 2);
+  const bool network = folder.size() >= 3 && folder[0] == '\\' && folder[1] == '\\' && folder[2] != '\\' &&
+                       share != std::string::npos && share + 1 < folder.size() && folder[share + 1] != '\\';
   return drive || network;
 }
 }  // namespace

@@ -1,6 +1,6 @@
 #include "forms/AboutForm.h"
 
-#include "app/Product.h"
+#include "product/Product.h"
 #include "framework/Application.h"
 
 namespace zv {

@@ -6,7 +6,7 @@
 
 #include <cstdint>
 
-#include "app/printers/Printer.h"
+#include "printers/Printer.h"
 #include "framework/Component.h"
 
 namespace zv {

@@ -6,7 +6,7 @@
 #include "FakeNotifyIcon.h"
 #include "FakeSpooler.h"
 #include "RegistryFixture.h"
-#include "app/main_window.h"
+#include "MainForm.h"
 #include "framework/Application.h"
 
 namespace zv::test {
@@ -67,6 +67,29 @@ TEST_F(CommandsTest, UnInstallAsksWithTheIconAwayAndOnlyYesRemovesEverythingAndE
   EXPECT_TRUE(Quitting());
 }
 
+HWND about = nullptr;  // the window in front while About is up
+void CALLBACK CloseAbout(HWND, UINT, UINT_PTR timer, DWORD) {
+  KillTimer(nullptr, timer);
+  about = GetForegroundWindow();
+  PostMessageA(about, WM_CLOSE, 0, 0);
+}
+
+// Clicked as the user does, by their place in the menu.
+TEST_F(CommandsTest, AboutShowsItsWindowWithTheIconAwayAddPrinterOpensThePrintersFolderAndExitEnds) {
+  about = nullptr;
+  SetTimer(nullptr, 0, 200, &CloseAbout);
+  form->mAbout->Click();
+  EXPECT_TRUE(about && about != form->Handle() && !IsWindow(about));  // it was shown, and went with its close
+  EXPECT_EQ(tray.Messages(), (std::vector<DWORD>{NIM_DELETE, NIM_ADD}));
+  form->mAddPrinter->Click();
+  char system[MAX_PATH] = "";
+  GetSystemDirectoryA(system, MAX_PATH);
+  EXPECT_EQ(shell.commands, std::vector<std::string>{"\"" + std::string(system) + "\\control.exe\" Printers"});
+  EXPECT_FALSE(Quitting());
+  form->mExit->Click();
+  EXPECT_TRUE(Quitting());
+}
+
 TEST_F(CommandsTest, PrinterSettingsOpensOneDialogAndOnlyWithADefault) {
   form->TrayFormDblClick(form->TrayForm);
   EXPECT_EQ(dialogs.dialogs, 1);
@@ -100,7 +123,7 @@ TEST_F(CommandsTest, TheOptionsAreSavedAndCheckedAndPortInformationChangesEveryC
   FirstRun = false;
   TMainForm next(Application);  // the next start: the check marks agree with what it read
   next.LoadSettings();
-  EXPECT_TRUE(next.mRememberPerNetwork->Checked() && next.RememberPerNetwork && !next.mShowSplashScreen->Checked());
+  EXPECT_TRUE(next.mRememberPerNetwork->Checked() && next.Core().Options.RememberPerNetwork && !next.mShowSplashScreen->Checked());
 }
 
 }  // namespace

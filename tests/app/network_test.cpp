@@ -1,4 +1,4 @@
-#include "app/Network.h"
+#include "app/NetworkPrinters.h"
 
 #include <gtest/gtest.h>
 
@@ -9,7 +9,8 @@
 #include "FakeNotifyIcon.h"
 #include "FakeSpooler.h"
 #include "RegistryFixture.h"
-#include "app/main_window.h"
+#include "MainForm.h"
+#include "app/Messages.h"
 #include "framework/Application.h"
 
 namespace zv::test {
@@ -62,7 +63,9 @@ class TFakeNetwork : public TStandIn<INetworkCalls> {
   int reads = 0;  // of more than the routing table
   std::string CurrentNetwork() override { return ++reads, network; }
   std::string RouteSignature() override { return "route to " + network; }
-  bool AwaitRouteChange(HWND, UINT) override { return false; }
+  bool notices = false;  // the system tells of route changes (not under Wine)
+  int requests = 0;
+  bool AwaitRouteChange(HWND, UINT) override { return ++requests, notices; }
 };
 
 class NetworkPrintersTest : public testing::Test {
@@ -72,7 +75,8 @@ class NetworkPrintersTest : public testing::Test {
     spooler.SetDefault("C,,");
     form.BuildPrinterMenu();
     form.ApplyDefaultPrinter(-1);
-    form.RememberPerNetwork = true;
+    form.Core().Options.RememberPerNetwork = true;
+    form.Core().WatchNetwork();
   }
   void Choose(const std::string& device) {
     TMenuItem& items = form.PMenu->Items();
@@ -81,7 +85,7 @@ class NetworkPrintersTest : public testing::Test {
   }
   void MoveTo(const std::string& network) {
     net.network = network;
-    form.WatchNetwork();
+    form.Core().LookAtNetwork();
   }
   TTestKey key{"Software\\Zorvane"};
   TFakeSpooler spooler;
@@ -93,7 +97,7 @@ class NetworkPrintersTest : public testing::Test {
 
 TEST_F(NetworkPrintersTest, EachNetworkGetsBackThePrinterLastChosenOnItAndNothingElseMoves) {
   net.network = "10.1.0.1 office";
-  form.StartWatchingNetwork();
+  form.Core().WatchNetwork();
   Choose("A");
   MoveTo("10.2.0.1 home");  // nothing remembered here yet
   EXPECT_EQ(spooler.Default(), "A,,");
@@ -108,10 +112,11 @@ TEST_F(NetworkPrintersTest, EachNetworkGetsBackThePrinterLastChosenOnItAndNothin
   MoveTo("10.2.0.1 home");
   EXPECT_EQ(spooler.Default(), "C,,");
   const int reads = net.reads;
-  for (int i = 0; i < 10; ++i) form.WatchNetwork();  // while nothing moves, only the routes are read
+  for (int i = 0; i < 10; ++i) form.Core().LookAtNetwork();  // while nothing moves, only the routes are read
   EXPECT_EQ(net.reads, reads);
 
-  form.RememberPerNetwork = false;
+  form.Core().Options.RememberPerNetwork = false;
+  form.Core().WatchNetwork();
   MoveTo("10.1.0.1 office");
   EXPECT_EQ(spooler.Default(), "C,,");
   form.DeleteSettingsKey();  // as UnInstall and a fresh start do: the networks go with the options
@@ -135,6 +140,25 @@ TEST_F(NetworkPrintersTest, WhatCannotNameAnInstalledPrinterIsIgnoredAmongHundre
   TTestKey::SetRaw(networks + "net 150", "Port", REG_SZ, "", 1);
   MoveTo("net 150");
   EXPECT_EQ(spooler.Default(), "B,,");
+}
+
+// Where the system tells of route changes, each notice answers one request: the next is asked for at
+// once, so that every move is seen, not only the first.
+TEST_F(NetworkPrintersTest, EveryRouteChangeNoticeIsFollowedAndTheNextOneAskedFor) {
+  net.notices = true;
+  net.network = "10.1.0.1 office";
+  form.Core().WatchNetwork();
+  Choose("A");
+  net.network = "10.2.0.1 home";
+  SendMessageA(form.Handle(), WM_ROUTECHANGED, 0, 0);
+  Choose("B");
+  const int requests = net.requests;
+  for (const char* network : {"10.1.0.1 office", "10.2.0.1 home", "10.1.0.1 office"}) {
+    net.network = network;
+    SendMessageA(form.Handle(), WM_ROUTECHANGED, 0, 0);
+    EXPECT_EQ(spooler.Default(), network[3] == '1' ? "A,," : "B,,") << network;
+  }
+  EXPECT_EQ(net.requests, requests + 3);
 }
 
 }  // namespace

@@ -6,7 +6,7 @@
 #include "FakeNotifyIcon.h"
 #include "FakeSpooler.h"
 #include "RegistryFixture.h"
-#include "app/main_window.h"
+#include "MainForm.h"
 #include "framework/Application.h"
 
 namespace zv::test {
@@ -61,8 +61,8 @@ TEST_F(SettingsTest, AStartReadsTheOptionsItCanWritesTheVersionAndLeavesTheRestA
     Store("Show Splash Screen", REG_DWORD, kNo);
     if (type != REG_NONE) Store("Show Port Information", type, data);
     auto form = Start();
-    EXPECT_EQ(form->ShowPortInfo, portInfo) << what;
-    EXPECT_EQ(form->ShowSplash, splash) << what;
+    EXPECT_EQ(form->Core().Options.ShowPortInfo, portInfo) << what;
+    EXPECT_EQ(form->Core().Options.ShowSplash, splash) << what;
     EXPECT_EQ(Stored("Version"), "1.0b") << what;
     EXPECT_EQ(Stored("Show Port Information"), type == REG_NONE ? "(none)" : data) << what << ": kept";
     EXPECT_EQ(form->mShowPortInfo->Checked(), portInfo) << what;
@@ -93,7 +93,7 @@ TEST_F(SettingsTest, AMissingShortcutResetsTheOptionsOnlyWhereOneCanBeMade) {
     ShortcutPath = path;
     DeleteFileA(path.c_str());
     auto form = Start(true);
-    EXPECT_EQ(form->ShowPortInfo, !reset) << path;
+    EXPECT_EQ(form->Core().Options.ShowPortInfo, !reset) << path;
     EXPECT_EQ(Stored("Show Port Information"), reset ? kNo : kYes) << path;
     DeleteFileA(path.c_str());
   }

@@ -6,7 +6,7 @@
 #include "FakeNotifyIcon.h"
 #include "FakeSpooler.h"
 #include "RegistryFixture.h"
-#include "app/main_window.h"
+#include "MainForm.h"
 #include "framework/Application.h"
 
 namespace zv::test {
@@ -42,6 +42,9 @@ TEST_F(StartupShortcutTest, TheFolderIsTheStartUpValueOrTheShellsOwnAndNeverRela
       {"a number", {REG_DWORD, {5, 0, 0, 0}, true}, "C:\\Shell", std::string("C:\\Shell") + kLink},
       {"a relative folder", Text("Start"), "C:\\Shell", std::string("C:\\Shell") + kLink},
       {"a folder without a drive", Text("\\Start"), "C:\\Shell", std::string("C:\\Shell") + kLink},
+      {"a drive's root", Text("C:\\"), "C:\\Shell", std::string("C:\\Shell") + kLink},
+      {"a server without a share", Text("\\\\server"), "D:\\", ""},
+      {"empty text", Text(""), "C:\\Shell", std::string("C:\\Shell") + kLink},
       {"a relative folder and no shell folder", Text("5"), "", ""},
   };
   for (const auto& [what, value, shellFolder, expected] : cases) {

@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Switching fast while Windows programs start: a program starting before CUPS has followed a choice
 # copies CUPS's old default into the profile. After 50 switches from the menu, the check mark, the
-# profile and CUPS all name the last printer chosen.
+# profile and CUPS all name the last printer chosen. Then an announcement while the menu is open.
 source "$(dirname "$0")/lib.sh"
 
 bench_queues P_one P_three P_two  # the menu lists them in this order
@@ -29,4 +29,12 @@ check "CUPS's default is the last choice" wait_until 10 cups_default_is "$last"
 check "the menu's check mark is on the last choice" checked_entry "$last"
 other_spooler_program
 check "a Windows program started afterwards keeps it" profile_is "$last,*"
+
+# Another program announces a change while the menu is open: the printer then picked in it becomes
+# the default all the same, and the announcement is followed after the choice.
+menu - Up Up
+WINE "$BUILD/tests/set_default.exe" "P_two,winspool,CUPS:P_two"
+xdotool key Return  # P_three, two from the bottom
+check "the printer picked in the open menu is the default" wait_until 15 profile_is "P_three,*"
+check "and CUPS's" wait_until 10 cups_default_is P_three
 check "Exit ends the program" exit_zorvane

@@ -1,4 +1,4 @@
-#include "app/printers/Printer.h"
+#include "printers/Printer.h"
 
 #include <gtest/gtest.h>
 
@@ -38,6 +38,18 @@ TEST(Catalogue, WindowsNtListsBareNamesAndWindows95OnePerPortUpToTheFirstEmptyOn
   TPrinter printer;
   EXPECT_EQ(Names(printer), (std::vector<std::string>{"P on LPT1:|P|LPT1:", "P on FILE:|P|FILE:", "Q on LPT1:|Q|LPT1:",
                                                       "R on COM1:|R|COM1:", "S on LPT2: |S|LPT2: ", "S on X|S|X"}));
+  // Windows NT: the local printers and the connections to shared ones; Windows 95: the local ones, with ports.
+  EXPECT_EQ(spooler.asked, (std::vector<std::string>{"6/4", "2/5"}));
+}
+
+// Through the real profile: values at the edges of the reading's growing buffer come back whole.
+TEST(Profile, ValuesOfEveryLengthAreReadWhole) {
+  for (std::size_t length : {0, 1, 254, 255, 256, 257, 511, 512, 513, 5000}) {
+    const std::string value = std::string(length, 'v').substr(0, length ? length - 1 : 0) + (length ? "!" : "");
+    ASSERT_TRUE(Spooler().WriteProfile("ZorvaneTest", "Value", value));
+    EXPECT_EQ(Spooler().ReadProfile("ZorvaneTest", "Value"), value) << length;
+  }
+  WriteProfileStringA("ZorvaneTest", nullptr, nullptr);
 }
 
 TEST(Catalogue, TheDefaultIsTheProfilesFirstFieldMatchedExactlyAndWhole) {

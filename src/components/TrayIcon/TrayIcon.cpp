@@ -124,6 +124,13 @@ LRESULT TTrayIcon::HandleMessage(HWND window, UINT message, WPARAM wParam, LPARA
 void TTrayIcon::RightClick() {
   // A right-click queued behind the one that is showing the menu would show it a second time.
   if (popupShowing_ || (CanPopup && !CanPopup())) return;
+  // Whatever the chosen item does, even fail, the owner hears that the menu closed.
+  struct TClosed {
+    TTrayIcon& icon;
+    ~TClosed() {
+      if (icon.OnPopupClosed) icon.OnPopupClosed(&icon);
+    }
+  } closed{*this};
   POINT cursor{};
   GetCursorPos(&cursor);
   if (popupMenu_) {

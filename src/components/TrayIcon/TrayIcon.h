@@ -63,6 +63,8 @@ class TTrayIcon : public TComponent {
   TMouseEvent OnRightClick;
   // Asked before a right-click shows the menu: false holds it back (the owner shows it later).
   std::function<bool()> CanPopup;
+  // After a menu that CanPopup let through has closed and the item chosen in it has run.
+  TNotifyEvent OnPopupClosed;
   TPopupMenu* PopupMenu() const { return popupMenu_; }
   void SetPopupMenu(TPopupMenu* menu) { popupMenu_ = menu; }
 

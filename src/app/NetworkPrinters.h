@@ -1,12 +1,17 @@
 #pragma once
-// Which network the machine is on, told by the gateway its traffic leaves through: the same
-// router on the same connection gives the same name each time the machine comes back to it.
+// The printer per network: which network the machine is on, told by the gateway its traffic
+// leaves through (the same router on the same connection gives the same name each time the
+// machine comes back to it); the printer remembered for each network under the settings key; and
+// the watch for moves from one network to another.
 #include <windows.h>
 
+#include <optional>
 #include <string>
 #include <vector>
 
+#include "components/RegFiles/RegFiles.h"
 #include "framework/Seam.h"
+#include "printers/Printer.h"
 
 namespace zv {
 
@@ -66,5 +71,41 @@ std::string NetworkIdentity(const std::vector<TRoute>& routes, const std::vector
 
 // The chosen default route's gateway, interface and metric as text; empty when there is none.
 std::string RouteSignature(const std::vector<TRoute>& routes);
+
+// Where the printer of each network is kept, below the settings key: one sub-key a network.
+inline constexpr char kNetworksKey[] = "Networks";
+
+class TNetworkPrinters {
+ public:
+  // Notices of route changes, and the looks at an interval where there are none, go to the window.
+  TNetworkPrinters(HWND window, std::string settingsKey);
+  TNetworkPrinters(const TNetworkPrinters&) = delete;
+  TNetworkPrinters& operator=(const TNetworkPrinters&) = delete;
+
+  bool On() const { return on_; }
+  // Turned on, the network of the moment is no move; off, nothing is watched or remembered.
+  void Start(bool on);
+  // As Start, but the network of the moment is one the machine joins (the program's start).
+  void Join(bool on);
+  // Asks again for the next notice of a route change (each notice answers one request).
+  void Listen();
+  // Whether the routing table moved since the last look: the only reading while nothing moves.
+  bool RoutesMoved();
+  // Takes the move in: the printer remembered for the network the machine is on now, when that is
+  // another network than before and one has been remembered for it.
+  std::optional<TPrinterDevice> Recall();
+  // The printer that became the default is the one for the network the machine is on now.
+  void Remember(const TPrinterDevice& printer);
+
+ private:
+  std::optional<TPrinterDevice> RememberedPrinter(const std::string& network);
+  HWND window_;
+  TRegFile reg_{nullptr};
+  std::string settingsKey_;
+  bool on_ = false;
+  // The last reading of the routing table and the network it told.
+  std::optional<std::string> routeSignature_;
+  std::string network_;
+};
 
 }  // namespace zv

@@ -1,4 +1,4 @@
-#include "app/Network.h"
+#include "app/NetworkPrinters.h"
 
 #include <winsock2.h>
 #include <iphlpapi.h>
@@ -9,6 +9,7 @@
 #include <exception>
 #include <tuple>
 
+#include "app/Messages.h"
 #include "framework/Handles.h"
 #include "framework/Library.h"
 
@@ -286,6 +287,84 @@ template <>
 INetworkCalls& TSeam<INetworkCalls>::Platform() {
   static TPlatformNetwork network;
   return network;
+}
+
+TNetworkPrinters::TNetworkPrinters(HWND window, std::string settingsKey)
+    : window_(window), settingsKey_(std::move(settingsKey)) {}
+
+void TNetworkPrinters::Start(bool on) {
+  Join(on);
+  if (!on_) return;
+  routeSignature_ = Network().RouteSignature();
+  network_ = Network().CurrentNetwork();
+}
+
+void TNetworkPrinters::Join(bool on) {
+  on_ = on;
+  if (window_) KillTimer(window_, kNetworkTimer);
+  routeSignature_.reset();
+  network_.clear();
+  if (on_) Listen();
+}
+
+void TNetworkPrinters::Listen() {
+  if (!on_) return;
+  if (!Network().AwaitRouteChange(window_, WM_ROUTECHANGED)) {
+    if (window_) SetTimer(window_, kNetworkTimer, kNetworkCheckMs, nullptr);
+  } else if (window_) {
+    KillTimer(window_, kNetworkTimer);
+  }
+}
+
+bool TNetworkPrinters::RoutesMoved() {
+  if (!on_) return false;
+  return !routeSignature_ || Network().RouteSignature() != *routeSignature_;
+}
+
+std::optional<TPrinterDevice> TNetworkPrinters::Recall() {
+  if (!on_) return std::nullopt;
+  routeSignature_ = Network().RouteSignature();
+  const std::string network = Network().CurrentNetwork();
+  if (network == network_) return std::nullopt;
+  network_ = network;
+  if (network.empty()) return std::nullopt;
+  return RememberedPrinter(network);
+}
+
+void TNetworkPrinters::Remember(const TPrinterDevice& printer) {
+  if (!on_) return;
+  // Where the machine is now, even if the last look at the routes was before a move: the move
+  // is then known, and coming back is one. The routing table alone tells that nothing moved.
+  const std::string signature = Network().RouteSignature();
+  if (!routeSignature_ || signature != *routeSignature_) {
+    routeSignature_ = signature;
+    network_ = Network().CurrentNetwork();
+  }
+  if (network_.empty()) return;
+  // A printer that cannot be remembered leaves the switch done all the same.
+  try {
+    reg_.Key = settingsKey_;
+    const std::string key = std::string(kNetworksKey) + "\\" + network_ + "\\";
+    reg_.WriteValue(key + "Device", TVariant(printer.DeviceName));
+    reg_.WriteValue(key + "Port", TVariant(printer.PortName));
+  } catch (const std::exception&) {
+  }
+}
+
+std::optional<TPrinterDevice> TNetworkPrinters::RememberedPrinter(const std::string& network) {
+  // Whatever another program or a damaged profile left there, only two texts name a printer.
+  try {
+    reg_.Key = settingsKey_;
+    const std::string key = std::string(kNetworksKey) + "\\" + network;
+    if (!reg_.KeyExists(key)) return std::nullopt;
+    TVariant device, port;
+    reg_.ReadValue(key + "\\Device", device);
+    reg_.ReadValue(key + "\\Port", port);
+    if (device.Kind() != varString || port.Kind() != varString || device.AsText().empty()) return std::nullopt;
+    return TPrinterDevice("", device.AsText(), port.AsText());
+  } catch (const std::exception&) {
+    return std::nullopt;
+  }
 }
 
 }  // namespace zv

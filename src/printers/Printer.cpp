@@ -1,8 +1,8 @@
-#include "app/printers/Printer.h"
+#include "printers/Printer.h"
 
 #include <winspool.h>
 
-#include "app/printers/SpoolerApi.h"
+#include "printers/SpoolerApi.h"
 #include "framework/Lifecycle.h"
 
 namespace zv {

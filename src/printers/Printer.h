@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "app/printers/SpoolerApi.h"
+#include "printers/SpoolerApi.h"
 #include "framework/Exception.h"
 
 namespace zv {

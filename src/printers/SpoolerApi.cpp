@@ -1,4 +1,4 @@
-#include "app/printers/SpoolerApi.h"
+#include "printers/SpoolerApi.h"
 
 #include <winspool.h>
 

@@ -1,0 +1,92 @@
+#pragma once
+// The program's one way to wait: work that arrives while a change is under way is kept, in the
+// order it came, and done once the change has ended.
+//
+// The states, from the changes under way (innermost last):
+//  - Idle: nothing is under way; work is done when it arrives.
+//  - Rebuilding: the printer list is being read again. Clicks on the menu do nothing.
+//  - Switching: a printer is being made the default.
+//  - Announcing: the program's own announcement of a new default is on its way to every window;
+//    the echo of it that reaches the program is no change made elsewhere and is dropped.
+//  - MenuOpen: the menu is up, and the choice made in it is carried out before anything else.
+//  While any of these is under way, announcements from elsewhere, right-clicks and looks at the
+//  network wait.
+//  - Settling: nothing is under way, but under Wine CUPS has not yet followed the last choice: a
+//    Windows program started now may still copy CUPS's old default into the profile. The menu
+//    opens and a printer can be chosen; announcements and looks at the network wait.
+// Waiting work runs when the state allows it, through a message the window posts to itself:
+// never inside the change that made it wait.
+#include <algorithm>
+#include <functional>
+#include <vector>
+
+namespace zv {
+
+enum class TChangeKind { Rebuilding, Switching, Announcing, MenuOpen };
+enum class TWaitingWork { FollowChange, ShowMenu, LookAtNetwork };
+
+class TWaiting {
+ public:
+  // settling tells whether CUPS has yet to follow; wake is called when waiting work may now run.
+  TWaiting(std::function<bool()> settling, std::function<void()> wake)
+      : settling_(std::move(settling)), wake_(std::move(wake)) {}
+
+  // A change under way for the life of the object.
+  class TChange {
+   public:
+    TChange(TWaiting& waiting, TChangeKind kind) : waiting_(waiting) { waiting_.Enter(kind); }
+    ~TChange() { waiting_.Leave(); }
+    TChange(const TChange&) = delete;
+    TChange& operator=(const TChange&) = delete;
+
+   private:
+    TWaiting& waiting_;
+  };
+
+  void Enter(TChangeKind kind) { changes_.push_back(kind); }
+  void Leave() {
+    if (!changes_.empty()) changes_.pop_back();
+    if (changes_.empty()) WakeIfRunnable();
+  }
+  bool Under(TChangeKind kind) const { return std::find(changes_.begin(), changes_.end(), kind) != changes_.end(); }
+  bool Idle() const { return changes_.empty() && !settling_(); }
+
+  // True when the work may be done now; otherwise it is kept (once) until it may.
+  bool NowOrLater(TWaitingWork work) {
+    if (Runnable(work)) return true;
+    if (std::find(kept_.begin(), kept_.end(), work) == kept_.end()) kept_.push_back(work);
+    return false;
+  }
+  // The kept work that may be done now, in the order it arrived; it is no longer kept.
+  std::vector<TWaitingWork> TakeRunnable() {
+    std::vector<TWaitingWork> now;
+    for (auto it = kept_.begin(); it != kept_.end();)
+      if (Runnable(*it)) {
+        now.push_back(*it);
+        it = kept_.erase(it);
+      } else {
+        ++it;
+      }
+    return now;
+  }
+  // CUPS has followed, or another reason to look again: wakes the window when work can run.
+  void WakeIfRunnable() {
+    for (TWaitingWork work : kept_)
+      if (Runnable(work)) {
+        if (wake_) wake_();
+        return;
+      }
+  }
+  bool Keeps(TWaitingWork work) const { return std::find(kept_.begin(), kept_.end(), work) != kept_.end(); }
+
+ private:
+  bool Runnable(TWaitingWork work) const {
+    return changes_.empty() && (work == TWaitingWork::ShowMenu || !settling_());
+  }
+  std::function<bool()> settling_;
+  std::function<void()> wake_;
+  std::vector<TChangeKind> changes_;
+  std::vector<TWaitingWork> kept_;
+};
+
+}  // namespace zv
