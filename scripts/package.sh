@@ -8,8 +8,10 @@
 set -euo pipefail
 ROOT=$(cd "$(dirname "$0")/.." && pwd)
 TARGETS=(i686 x86_64)
-# The zip's entry times are the commit's, so that a later build of the same commit packs the same.
-export SOURCE_DATE_EPOCH=${SOURCE_DATE_EPOCH:-$(git -C "$ROOT" log -1 --format=%ct)}
+# One commit for the whole run, though another be made meanwhile. The zip's entry times are the
+# commit's, so that a later build of the same commit packs the same.
+COMMIT=$(git -C "$ROOT" rev-parse HEAD)
+export SOURCE_DATE_EPOCH=${SOURCE_DATE_EPOCH:-$(git -C "$ROOT" log -1 --format=%ct "$COMMIT")}
 
 say() { echo "package: $*" >&2; }
 # quietly LOG COMMAND...: the command's output goes to LOG, shown only when it fails.
@@ -24,7 +26,7 @@ build_commit() {
   local dir=$1 t
   rm -rf "$dir/src" "$dir/build.log"
   mkdir -p "$dir/src"
-  git -C "$ROOT" archive HEAD | tar -x -C "$dir/src"
+  git -C "$ROOT" archive "$COMMIT" | tar -x -C "$dir/src"
   for t in "${TARGETS[@]}"; do
     say "building $t in $dir/src/build/$t"
     (cd "$dir/src" && quietly "$dir/build.log" cmake --preset "$t" -DBUILD_TESTING=OFF &&
@@ -71,7 +73,7 @@ case "${1:-}" in
     release=$ROOT/build/release
     build_commit "$release/work"
     pack "$release" "$release/work/src/build"
-    say "$(git -C "$ROOT" log -1 --format='commit %h of %cd' --date=iso-strict)"
+    say "$(git -C "$ROOT" log -1 --format='commit %h of %cd' --date=iso-strict "$COMMIT")"
     unzip -l "$ZIP" | sed 's/^/  /' >&2
     say "wrote $ZIP and its symbols"
     [ "${1:-}" = --check ] || exit 0
