@@ -1,8 +1,15 @@
 #!/usr/bin/env bash
 # The demonstration on the private test bench: sample printers, the tray menu opened as a person
-# would, a switch of the default through the menu, its options. Screenshots go to build/demo/; the
-# picture of the menu with its options also to docs/menu.png, which the README shows.
+# would, a switch of the default through the menu, its options. Screenshots go to build/demo/. With
+# --update-docs the picture of the menu with its options also replaces docs/menu.png, which the
+# README shows; otherwise a run leaves the clone as it was.
 set -euo pipefail
+update_docs=
+case "${1:-}" in
+  --update-docs) update_docs=1 ;;
+  "") ;;
+  *) echo "usage: ./zorvane demo [--update-docs]" >&2; exit 2 ;;
+esac
 ROOT=$(cd "$(dirname "$0")/.." && pwd)
 source "$ROOT/scripts/bench.sh"
 bench_start
@@ -41,8 +48,11 @@ echo "demo: the menu after the switch: $out/menu-after.png"
 xdotool key o  # Options
 sleep 1
 import -window root -crop 400x280+0+0 "$out/menu-options.png"
-mkdir -p "$ROOT/docs" && cp "$out/menu-options.png" "$ROOT/docs/menu.png"
-echo "demo: the menu with its options: $out/menu-options.png (and docs/menu.png)"
+echo "demo: the menu with its options: $out/menu-options.png"
+if [ -n "$update_docs" ]; then
+  mkdir -p "$ROOT/docs" && cp "$out/menu-options.png" "$ROOT/docs/menu.png"
+  echo "demo: the README's picture replaced: docs/menu.png"
+fi
 xdotool key Escape Escape
 sleep 1
 xdotool mousemove $((X + 10)) $((Y + 10)) click 3

@@ -1,5 +1,6 @@
 #include "forms/AboutForm.h"
 
+#include "ZorvaneVersion.h"
 #include "product/Product.h"
 #include "framework/Application.h"
 
@@ -61,7 +62,7 @@ void TAboutForm::Describe() {
 void TAboutForm::FormCreate() {
   ProgramTitle->SetCaption(Application->Title());
   Copywright->SetLeft(ProgramTitle->Left() + ProgramTitle->Width());
-  ProgramTitle->SetCaption(ProgramTitle->Caption() + "  " + kVersion);
+  ProgramTitle->SetCaption(ProgramTitle->Caption() + "  " + ZORVANE_VERSION);
   ProgramTitle2->SetCaption(kDescription);
   SetWidth(Email2->Width() + 19);
   StartupPanel->SetBounds(0, 0, ClientWidth(), ClientHeight());

@@ -1,8 +1,20 @@
 #!/usr/bin/env bash
-# Only one copy runs: of ten started at once one keeps running, and a later one, from a folder
-# deeper than 260 characters, ends with exit code 0, renaming only its own window. The one that runs
-# stands a burst of 300 profile announcements.
+# Only one copy runs: of ten started at once (from the release zip) one keeps running, and a later
+# one, from a folder deeper than 260 characters, ends with exit code 0, renaming only its own
+# window. The one that runs stands a burst of 300 profile announcements.
 source "$(dirname "$0")/lib.sh"
+
+# The ten copies are the program as a user downloads it: unpacked from the zip that ./zorvane test
+# packs as a release is packed, its sums checked, the executable of this target in its place.
+unpacked=$BUILD/unpacked
+rm -rf "$unpacked"
+unzip -q "$ROOT"/build/package/zorvane-*-windows.zip -d "$unpacked" || fail "no package: run through ./zorvane test"
+sums_hold() { (cd "$unpacked" && sha256sum --quiet -c SHA256SUMS); }
+check "the package's SHA256SUMS hold for what it holds" sums_hold
+packaged=$unpacked/ZORVANE.EXE  # i686 at the top; x86_64 in its folder
+[ "$TARGET" = i686 ] || packaged=$unpacked/x86_64/ZORVANE.EXE
+check "it holds this build's $TARGET executable there" cmp -s "$packaged" "$EXE"
+EXE=$packaged
 
 # The burst announces CUPS's default: changing it (lpoptions) costs Wine two descriptors, hiding a leak.
 bench_queues Office
