@@ -31,7 +31,7 @@ class TFakeSpooler : public TStandIn<ISpoolerApi> {
     asked.push_back(std::to_string(flags) + "/" + std::to_string(level));
     if (throwEnumeration) throw std::bad_alloc();
     if (failEnumeration) return false;
-    for (const auto& p : printers) out.push_back({p.Name, level == 5 ? p.Ports : ""});
+    for (const auto& p : printers) out.push_back({p.Name, level == 5 ? p.Ports : "", p.Whole});
     return true;
   }
   std::string ReadProfile(const std::string& section, const std::string& key) override {

@@ -4,6 +4,7 @@
 #include <utility>
 
 #include "app/Messages.h"
+#include "framework/Text.h"
 #include "printers/SpoolerApi.h"
 #include "product/Product.h"
 
@@ -47,13 +48,14 @@ TPrinterCore::TPrinterCore(HWND window, ICoreView& view, const std::string& sett
 
 TPrinterCore::~TPrinterCore() = default;
 
-std::string TPrinterCore::Caption(const std::string& displayName) const {
-  std::string caption = displayName.substr(0, kMaxCaption);
-  if (!Options.ShowPortInfo) {
-    const std::size_t on = caption.find(" on");
-    if (on != std::string::npos) caption.resize(on);
-  }
-  return caption;
+std::string TPrinterCore::Caption(const std::string& displayName, const std::string& port) const {
+  // Only the port the catalogue added is hidden: " on" inside a printer's own name is the name.
+  const std::string added = " on " + port;
+  const bool portAdded = !port.empty() && displayName.size() > added.size() &&
+                         displayName.compare(displayName.size() - added.size(), added.size(), added) == 0;
+  const std::string caption =
+      !Options.ShowPortInfo && portAdded ? displayName.substr(0, displayName.size() - added.size()) : displayName;
+  return FirstCharacters(caption, kMaxCaption);
 }
 
 void TPrinterCore::ShowProfileDefault() {
@@ -83,9 +85,11 @@ void TPrinterCore::Rebuild() {
       std::sort(sorted.begin(), sorted.end(),
                 [](const auto& a, const auto& b) { return LessIgnoringCase(a.first, b.first); });
       entries_.reserve(listed.size());
-      for (const auto& [name, index] : sorted)
-        entries_.push_back({Caption(name), listed[static_cast<std::size_t>(index.Index)].Device, index.Index,
-                            index.Index == defaultIndex});
+      for (const auto& [name, index] : sorted) {
+        const TPrinterEntry& printer = listed[static_cast<std::size_t>(index.Index)];
+        entries_.push_back({Caption(name, printer.Device.PortName), printer.Device, index.Index,
+                            index.Index == defaultIndex, printer.Whole});
+      }
     }
   } catch (...) {
     view_.CoreChanged();
@@ -93,6 +97,9 @@ void TPrinterCore::Rebuild() {
   }
   view_.CoreChanged();
 }
+
+// A printer the user, or the network the machine moved to, asked for: a failure is reported.
+bool TPrinterCore::Asked(TWhy why) { return why == TWhy::UserChoice || why == TWhy::NetworkRecall; }
 
 void TPrinterCore::Apply(int entry) { ApplyEntry(entry, entry == -1 ? TWhy::Reapply : TWhy::UserChoice); }
 
@@ -128,22 +135,36 @@ void TPrinterCore::ApplyEntry(int entry, TWhy why) {
         break;
       }
     view_.CoreChanged();
-    if (why == TWhy::UserChoice || why == TWhy::NetworkRecall) view_.ReportFailure(true);
+    if (Asked(why)) view_.ReportFailure(true);
     return;
   }
 
   // Reading the printers has loaded the spooler, which has copied CUPS's default into the profile.
   cups_->NoteCupsDefault();
-  // Composed and written whole, however long the names are.
+  // Composed and written whole, however long the names are. A value that would be read as naming
+  // another printer (names may hold commas), or a name the system gave with "?" for characters,
+  // is not written: that would make another printer, or none, the default.
   const std::string value = now.DeviceName + "," + now.DriverName + "," + now.PortName;
-  if (!Spooler().WriteProfile("Windows", "Device", value)) {
+  const auto listed = [this](const std::string& name) {
+    return std::any_of(entries_.begin(), entries_.end(), [&](const TMenuEntry& e) { return e.Printer.DeviceName == name; });
+  };
+  TMenuEntry& chosen = entries_[static_cast<std::size_t>(target)];
+  const bool writable = chosen.Whole && NamedDevice(value, listed) == now.DeviceName;
+  if (!writable && !Asked(why)) {
+    // The profile names this printer already, in words of its own: they stay.
+    chosen.Checked = true;
+    tip_ = chosen.Caption;
+    view_.CoreChanged();
+    return;
+  }
+  if (!writable || !Spooler().WriteProfile("Windows", "Device", value)) {
     tip_ = kNoDefaultPrinterTip;
     view_.CoreChanged();
     view_.ReportFailure(false);
     return;
   }
-  chosen_ = value;
-  TMenuEntry& chosen = entries_[static_cast<std::size_t>(target)];
+  chosen_ = now.DeviceName;
+  chosenValue_ = value;
   chosen.Checked = true;
   tip_ = chosen.Caption;
   // A printer that becomes the default, chosen here or elsewhere, is the one for this network.
@@ -226,9 +247,8 @@ void TPrinterCore::KeepChoice() {
   if (chosen_.empty() || cups_->Busy()) return;
   const std::string device = DefaultDevice();
   // Only a copy of the default CUPS had before is undone; a printer chosen elsewhere is followed.
-  std::size_t cursor = 0;
-  if (device == NextField(chosen_, cursor) || !cups_->Superseded(device)) return;
-  if (Spooler().WriteProfile("Windows", "Device", chosen_)) Announce();
+  if (device == chosen_ || !cups_->Superseded(device)) return;
+  if (Spooler().WriteProfile("Windows", "Device", chosenValue_)) Announce();
 }
 
 void TPrinterCore::RunWaiting() {

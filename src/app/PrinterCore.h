@@ -29,6 +29,7 @@ struct TMenuEntry {
   TPrinterDevice Printer;  // the printer the entry stands for, as the catalogue listed it
   std::int32_t Index;      // its place in the catalogue (the entry's tag)
   bool Checked;
+  bool Whole;  // false: the system gave its name with "?" for characters, and it is never written
 };
 
 // The options; what they are at a first start is in kOptionRows below.
@@ -58,8 +59,9 @@ class TPrinterCore {
   bool Announcing() const { return waiting_.Under(TChangeKind::Announcing); }
   TWaiting& Waiting() { return waiting_; }
 
-  // A caption for a catalogue display name, under the current options.
-  std::string Caption(const std::string& displayName) const;
+  // A caption for a catalogue entry, under the current options: its display name without the
+  // " on <port>" the catalogue appended (unless ports are shown), cut to kMaxCaption characters.
+  std::string Caption(const std::string& displayName, const std::string& port = std::string()) const;
 
   // Before the printers are read: the tip names the profile's default.
   void ShowProfileDefault();
@@ -93,6 +95,7 @@ class TPrinterCore {
  private:
   // Why a printer is being made the default: it decides what is remembered and what is reported.
   enum class TWhy { Reapply, FollowElsewhere, UserChoice, NetworkRecall };
+  static bool Asked(TWhy why);
   void ApplyEntry(int entry, TWhy why);
   void FollowChange();
   void Announce();
@@ -103,8 +106,9 @@ class TPrinterCore {
   unsigned generation_ = 0;
   bool defaultKnown_ = false;
   std::string tip_;
-  // The profile value last written.
+  // The printer last made the default, and the profile value written for it.
   std::string chosen_;
+  std::string chosenValue_;
   std::unique_ptr<TCupsDefault> cups_;
   TNetworkPrinters network_;
   TWaiting waiting_;

@@ -2,6 +2,8 @@
 
 #include <winspool.h>
 
+#include <algorithm>
+
 #include "printers/SpoolerApi.h"
 #include "framework/Lifecycle.h"
 
@@ -47,12 +49,12 @@ std::vector<TPrinterEntry>& TPrinter::EntryList() {
     if (!spooler.ListPrinters(nt ? kEnumLocal | kEnumConnections : kEnumLocal, nt ? 4 : 5, printers)) return *entries_;
     for (const TPrinterRecord& printer : printers) {
       if (nt) {
-        entries_->push_back({printer.Name, TPrinterDevice("", printer.Name, "")});
+        entries_->push_back({printer.Name, TPrinterDevice("", printer.Name, ""), printer.Whole});
         continue;
       }
       std::size_t cursor = 0;
       for (std::string port = NextField(printer.Ports, cursor); !port.empty(); port = NextField(printer.Ports, cursor))
-        entries_->push_back({printer.Name + " on " + port, TPrinterDevice("", printer.Name, port)});
+        entries_->push_back({printer.Name + " on " + port, TPrinterDevice("", printer.Name, port), printer.Whole});
     }
   } catch (...) {
     entries_.reset();
@@ -67,19 +69,31 @@ std::string ListedPort(const std::string& listing) {
   return NextField(listing, cursor);
 }
 
-std::string DefaultDevice() {
-  const std::string value = Spooler().ReadProfile("windows", "device");
+std::string NamedDevice(const std::string& value, const std::function<bool(const std::string&)>& installed) {
+  const std::size_t start = std::min(value.find_first_not_of(' '), value.size());
+  for (std::size_t end = value.size(); end != std::string::npos && end > start; end = value.rfind(',', end - 1)) {
+    const std::string name = value.substr(start, end - start);
+    if (installed(name)) return name;
+  }
   std::size_t cursor = 0;
   return NextField(value, cursor);
 }
 
+std::string DefaultDevice() {
+  return NamedDevice(Spooler().ReadProfile("windows", "device"),
+                     [](const std::string& name) { return !Spooler().ReadProfile("Devices", name).empty(); });
+}
+
 std::int32_t TPrinter::DefaultIndex() {
-  const std::string device = DefaultDevice();
-  if (device.empty()) return -1;
   const auto& entries = Entries();
-  for (std::size_t i = 0; i < entries.size(); ++i)
-    if (entries[i].Device.DeviceName == device) return static_cast<std::int32_t>(i);
-  return -1;
+  auto index = [&](const std::string& name) {
+    for (std::size_t i = 0; i < entries.size(); ++i)
+      if (entries[i].Device.DeviceName == name) return static_cast<std::int32_t>(i);
+    return -1;
+  };
+  const std::string device =
+      NamedDevice(Spooler().ReadProfile("windows", "device"), [&](const std::string& name) { return index(name) >= 0; });
+  return device.empty() ? -1 : index(device);
 }
 
 void TPrinter::SelectDefault() {

@@ -4,6 +4,7 @@
 #include <windows.h>
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -36,12 +37,17 @@ class TPrinterDevice {
 struct TPrinterEntry {
   std::string Name;  // display name
   TPrinterDevice Device;
+  bool Whole = true;  // as TPrinterRecord::Whole
 };
 
 // Takes the next comma-separated field at cursor: blanks before it are skipped, blanks after it
 // kept; the cursor moves past the comma, or to the end.
 std::string NextField(const std::string& text, std::size_t& cursor);
-// The device named first in the profile's default-printer value.
+// The printer a profile value ("device,driver,port") names. A printer's name may hold commas, so
+// it is the longest beginning of the value, ending before a comma (or the whole value), that is an
+// installed printer's name; the first field when none is. Blanks before it are skipped.
+std::string NamedDevice(const std::string& value, const std::function<bool(const std::string&)>& installed);
+// The printer the profile's default-printer value names, by the profile's list of devices.
 std::string DefaultDevice();
 // The port in a printer's entry of the profile's list of devices ("driver,port,..."), or empty.
 std::string ListedPort(const std::string& listing);

@@ -14,6 +14,7 @@ namespace {
 // libraries, which the icon need not wait for. Without it, nothing can be listed or opened.
 constexpr char kSpooler[] = "winspool.drv";
 TLateProc<decltype(EnumPrintersA)> enumPrinters(kSpooler, "EnumPrintersA");
+TLateProc<decltype(EnumPrintersW)> enumPrintersWide(kSpooler, "EnumPrintersW");
 TLateProc<decltype(OpenPrinterA)> openPrinter(kSpooler, "OpenPrinterA");
 TLateProc<decltype(ClosePrinter)> closePrinter(kSpooler, "ClosePrinter");
 TLateProc<decltype(DocumentPropertiesA)> documentProperties(kSpooler, "DocumentPropertiesA");
@@ -24,6 +25,31 @@ static_assert(sizeof(PRINTER_INFO_5A) == 20);
 #endif
 
 std::string Text(const char* text) { return text ? std::string(text) : std::string(); }
+
+// Where the process's code page is not UTF-8 (a Windows that does not honour the program's
+// manifest), a name the code page cannot hold arrives with "?" in place of characters: the wide
+// list tells which names these are, and their records, from the first given on, are marked.
+void MarkPartialNames(DWORD flags, DWORD level, std::vector<TPrinterRecord>& printers, std::size_t first) {
+  auto* call = enumPrintersWide.Get();
+  DWORD needed = 0, returned = 0;
+  if (!call || (call(flags, nullptr, level, nullptr, 0, &needed, &returned), needed == 0)) return;
+  std::vector<BYTE> buffer(needed);
+  if (!call(flags, nullptr, level, buffer.data(), needed, &needed, &returned)) return;
+  const std::size_t recordSize = level == 4 ? sizeof(PRINTER_INFO_4W) : sizeof(PRINTER_INFO_5W);
+  const std::size_t count = std::min<std::size_t>(returned, buffer.size() / recordSize);
+  for (std::size_t i = 0; i < count; ++i) {
+    // Both levels begin with the printer's name.
+    const WCHAR* name = reinterpret_cast<const PRINTER_INFO_4W*>(buffer.data() + i * recordSize)->pPrinterName;
+    BOOL partial = FALSE;
+    const int size = name ? WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, name, -1, nullptr, 0, nullptr, &partial) : 0;
+    if (!partial || size <= 0) continue;
+    std::string narrow(static_cast<std::size_t>(size), '\0');
+    WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, name, -1, narrow.data(), size, nullptr, nullptr);
+    narrow.resize(static_cast<std::size_t>(size - 1));
+    for (std::size_t r = first; r < printers.size(); ++r)
+      if (printers[r].Name == narrow) printers[r].Whole = false;
+  }
+}
 
 class TRealSpooler final : public ISpoolerApi {
  public:
@@ -56,6 +82,7 @@ class TRealSpooler final : public ISpoolerApi {
     const std::size_t recordSize = level == 4 ? sizeof(PRINTER_INFO_4A) : sizeof(PRINTER_INFO_5A);
     // Never walk past the buffer, whatever count the spooler reports.
     const std::size_t count = std::min<std::size_t>(returned, buffer.size() / recordSize);
+    const std::size_t first = printers.size();
     for (std::size_t i = 0; i < count; ++i) {
       const BYTE* record = buffer.data() + i * recordSize;
       if (level == 4) {
@@ -65,6 +92,9 @@ class TRealSpooler final : public ISpoolerApi {
         printers.push_back({Text(info->pPrinterName), Text(info->pPortName)});
       }
     }
+    if (GetACP() != CP_UTF8 && std::any_of(printers.begin() + static_cast<std::ptrdiff_t>(first), printers.end(),
+                                           [](const TPrinterRecord& p) { return p.Name.find('?') != std::string::npos; }))
+      MarkPartialNames(flags, level, printers, first);
     return true;
   }
 

@@ -16,6 +16,9 @@ namespace zv {
 struct TPrinterRecord {
   std::string Name;
   std::string Ports;
+  // False where the process's code page cannot hold the name and it came with "?" in its place:
+  // such a name names no printer and is never written.
+  bool Whole = true;
 };
 
 class ISpoolerApi {

@@ -108,6 +108,10 @@ TEST_F(CommandsTest, PrinterSettingsOpensOneDialogAndOnlyWithADefault) {
 }
 
 TEST_F(CommandsTest, TheOptionsAreSavedAndCheckedAndPortInformationChangesEveryCaptionAtOnce) {
+  spooler.platformId = 1;  // ports are the catalogue's on Windows 95
+  spooler.printers = {{"P", "LPT2:"}, {"Q", "LPT1:"}};
+  spooler.SetDefault("P,winspool,LPT2:");
+  form->Core().Refresh();
   EXPECT_EQ(Entry(2)->Caption(), "Q");
   form->mShowPortInfo->Click();
   EXPECT_EQ(Entry(2)->Caption(), "Q on LPT1:");

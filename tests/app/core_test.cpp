@@ -72,12 +72,42 @@ TEST_F(CoreTest, EntriesAreSortedIgnoringCaseAndCutAtTheirPortUnlessPortsAreShow
   spooler.platformId = 1;
   Start({{"beta", "LPT1:"}, {"Alpha", "LPT2:"}, {"Canon on 2nd floor", "LPT3:"}, {std::string(100, 'x'), "X:"}},
         "beta,winspool,LPT1:");
-  EXPECT_EQ(Shown(), "Alpha;beta*;Canon;" + std::string(80, 'x') + "; | beta");
+  EXPECT_EQ(Shown(), "Alpha;beta*;Canon on 2nd floor;" + std::string(80, 'x') + "; | beta");
   EXPECT_EQ(core.Entries()[0].Index, 1);
   core.Options.ShowPortInfo = true;
   core.Refresh();
   EXPECT_EQ(Shown(), "Alpha on LPT2:;beta on LPT1:*;Canon on 2nd floor on LPT3:;" + std::string(80, 'x') +
                          "; | beta on LPT1:");
+}
+
+// Names as CUPS and the spooler give them: commas, " on" and other scripts inside a name are the
+// name. A start never makes another printer the default, a choice sets exactly its printer, and a
+// value that would read as another printer, or a name the system could not give whole, is refused.
+TEST_F(CoreTest, EveryPrinterNameIsTakenWholeAndNeverWrittenAsAnotherPrinter) {
+  const std::string office = "Office,2F", kanji = "\xE4\xBA\x8B\xE5\x8B\x99\xE6\x89\x80";  // 事務所
+  Start({{"Office", ""}, {office, ""}, {"HP on 2nd floor", ""}, {"Xerox online", ""}, {kanji, ""}},
+        office + ",wineps.drv,CUPS:" + office);
+  EXPECT_EQ(Shown(), kanji + ";HP on 2nd floor;Office;Office,2F*;Xerox online; | Office,2F");
+  EXPECT_EQ(spooler.Default(), office + ",,");
+  for (const std::string& name : {kanji, std::string("Office"), office}) {
+    core.Apply(Entry(name));
+    EXPECT_EQ(spooler.Default(), name + ",,");
+  }
+  Start({{std::string(79, 'x') + kanji, ""}, {"A", ""}, {"A,", ""}}, "A,,,");
+  EXPECT_EQ(core.Entries()[2].Caption, std::string(79, 'x') + kanji.substr(0, 3));  // 80 characters, none cut in half
+  core.Apply(Entry("A"));  // "A,," would name "A,"
+  EXPECT_EQ(spooler.Default(), "A,,,");
+  TPrinterRecord partial{"B??", ""};
+  partial.Whole = false;
+  Start({{"B", ""}, partial}, "B,,");
+  core.Apply(Entry("B??"));
+  EXPECT_EQ(spooler.Default(), "B,,");
+  EXPECT_EQ(view.failures, (std::vector<std::string>{"message", "message"}));
+  spooler.SetDefault("B??,,");  // named so by the system: checked, left as it is
+  core.Refresh();
+  EXPECT_EQ(Shown(), "B;B??*; | B??");
+  EXPECT_EQ(spooler.Default(), "B??,,");
+  EXPECT_EQ(view.failures.size(), 2u);
 }
 
 // Only a value that was written is checked and announced to the others.
@@ -134,7 +164,7 @@ TEST_F(CoreTest, WithoutADefaultNothingIsCheckedOrWrittenAndOddValuesAreReadAsTh
       {{{"P", ""}, {umlauts, ""}}, "\tP,,", umlauts + ";P;"},  // only spaces are skipped
       {{{"P", ""}, {umlauts, ""}}, umlauts + ",winspool,LPT1:", umlauts + "*;P;"},
       {{{"Laser & Co", ""}}, "Laser & Co,,", "Laser & Co*;"},
-      {{{"Left,Right", ""}}, "Left,Right,,", "Left,Right;"},  // the profile's first field names no printer
+      {{{"Left,Right", ""}}, "Left,Right,,", "Left,Right*;"},  // a comma inside a name
   };
   for (const auto& [printers, profile, menu] : cases) {
     Start(printers, profile);

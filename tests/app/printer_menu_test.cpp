@@ -49,11 +49,11 @@ TEST_F(PrinterMenuTest, EntriesFollowTheFixedItemsAndAClickChoosesThePrinterItSh
   TMenuItem& items = form.PMenu->Items();
   EXPECT_TRUE(items.Items(FixedCount)->IsSeparator());
   EXPECT_EQ(items.Items(FixedCount + 1)->Tag(), 2);  // Gone, the third in the catalogue
-  EXPECT_EQ(Shown(), "Gone;P*;Q; | P");
+  EXPECT_EQ(Shown(), "Gone;P*;Q on LPT1:; | P");
   form.ApplyDefaultPrinter(FixedCount);  // the separator: no printer
-  Entry("Q")->Click();
+  Entry("Q on LPT1:")->Click();
   EXPECT_EQ(spooler.Default(), "Q on LPT1:,,");
-  EXPECT_EQ(Shown(), "Gone;P;Q*; | Q");
+  EXPECT_EQ(Shown(), "Gone;P;Q on LPT1:*; | Q on LPT1:");
 
   spooler.printers.pop_back();
   Entry("Gone")->Click();
@@ -61,7 +61,7 @@ TEST_F(PrinterMenuTest, EntriesFollowTheFixedItemsAndAClickChoosesThePrinterItSh
   Entry("P")->Click();
   EXPECT_EQ(dialogs.messages, (std::vector<std::string>(2, "Zorvane: Failure to set Default Printer! 0")));
   EXPECT_EQ(shell.beeps, 1);  // for the printer that went, not for the failed write
-  EXPECT_EQ(Shown(), "P;Q; | There is no Default Printer");
+  EXPECT_EQ(Shown(), "P;Q on LPT1:; | There is no Default Printer");
 }
 
 // The tool tip's call to the shell lets messages sent to us through; an announcement arriving

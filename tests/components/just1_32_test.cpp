@@ -5,6 +5,7 @@
 namespace zv::test {
 namespace {
 
+// The mutex goes by the file name in upper case: the same file started under any case is one program.
 TEST(PreviousInstance, TheMutexIsTheFileNameAndTheTitleLosesAnUpperCaseExtension) {
   struct TCase {
     const char* path;
@@ -12,7 +13,8 @@ TEST(PreviousInstance, TheMutexIsTheFileNameAndTheTitleLosesAnUpperCaseExtension
     const char* title;
   } cases[] = {
       {"C:\\Tools\\TOOL.EXE", "TOOL.EXE", "TOOL"},
-      {"C:\\Tools\\tool.exe", "tool.exe", ""},
+      {"C:\\Tools\\tool.exe", "TOOL.EXE", ""},
+      {"C:\\Tools\\B\xC3\xBCro.Exe", "B\xC3\x9CRO.EXE", ""},
       {"D:TOOL.EXE.BAK", "TOOL.EXE.BAK", "TOOL.EXE"},
   };
   for (const TCase& c : cases) {

@@ -39,6 +39,10 @@ TEST_F(TrayIconTest, TheIconIsShownExactlyWhileActiveWithTheTipAndImageOfTheMome
   tray->SetActive(true);
   tray->SetToolTip(std::string(64, 'a'));
   EXPECT_EQ(std::string(shell.calls.back().data.szTip), std::string(62, 'a'));
+  std::string kanji;  // 30 characters of three bytes: the tip holds 20 whole ones
+  for (int i = 0; i < 30; ++i) kanji += "\xE4\xBA\x8B";
+  tray->SetToolTip(kanji);
+  EXPECT_EQ(std::string(shell.calls.back().data.szTip), kanji.substr(0, 60));
 }
 
 TEST_F(TrayIconTest, MouseActionsRaiseClickDoubleClickAndRightClickAndNothingElse) {

@@ -32,7 +32,17 @@ reg_query() {
     awk -v v="$2" 'index($0, "    " v "    ") == 1 { s = substr($0, length(v) + 9); sub(/^[A-Z_]+    /, "", s); print s }'
 }
 reg_is() { local data; data=$(reg_query "$1" "$2") || true; SEEN="$2 \"$data\""; [[ $data == $3 ]]; }
-profile_is() { reg_is 'HKCU\Software\Microsoft\Windows NT\CurrentVersion\Windows' Device "$1"; }
+# profile_is PATTERN: the profile's default printer, read whole through an export (reg query's
+# output is cut to the console's code page, and printer names may be in any script).
+profile_is() {
+  local data export=$ARTIFACTS/profile-$$.reg
+  [ -n "${EXPORT_PATH:-}" ] || EXPORT_PATH=$(WINE winepath -w "$export")
+  rm -f "$export"
+  WINE regedit /E "$EXPORT_PATH" 'HKEY_CURRENT_USER\Software\Microsoft\Windows NT\CurrentVersion\Windows' >/dev/null
+  data=$(iconv -f UTF-16LE -t UTF-8 "$export" 2>/dev/null | tr -d '\r' | sed -n 's/^"[Dd]evice"="\(.*\)"$/\1/p')
+  rm -f "$export"
+  SEEN="Device \"$data\""; [[ $data == $1 ]]
+}
 cups_default_is() { SEEN=$(lpstat -d 2>&1); [ "$SEEN" = "system default destination: $1" ]; }
 SETTINGS='HKCU\Software\Zorvane'
 set_option() { WINE reg add "$SETTINGS" /v "$1" /t REG_DWORD /d "$2" /f >/dev/null; }

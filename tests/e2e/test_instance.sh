@@ -40,6 +40,8 @@ ours_before=$(titled Zorvane) renamed_before=$(titled 'something else')
 deep=$BUILD/deep$(printf "/$(printf 'folder%.0s' {1..10})%s" {1..6})
 mkdir -p "$deep" && cp "$EXE" "$deep/ZORVANE.EXE"
 check "a second copy from a path of $((${#deep} + 14)) characters ends with exit code 0" second_copy "$deep/ZORVANE.EXE"
+ln -sf "$EXE" "$deep/zorvane.exe"  # the same file, started under a name in another case
+check "a second copy started as zorvane.exe ends with exit code 0" second_copy "$deep/zorvane.exe"
 check "the first still runs" kill -0 "$ZV_PID"
 check "with its icon" tray_shown
 check "no window of the first copy was renamed" same "$(titled 'something else')" "$renamed_before"

@@ -47,12 +47,16 @@ check "Escape closed it and the icon came back" wait_until 10 tray_shown
 
 check "Exit ends the program and its icon leaves the tray" exit_zorvane
 
-bench_queues $(printf 'Printer_%03d ' {1..100})
+# Names as CUPS allows them: a comma, other scripts. Office,2F is CUPS's default, and Wine's.
+bench_queues Office,2F Office Büro 事務所 $(printf 'Printer_%03d ' {1..100})
 set_option "Show Port Information" 0xffffffff
 set_option "Show Splash Screen" 0
 start before-icon
 check "the next start is no first run: the settings were kept" reg_is "$SETTINGS" "Show Port Information" 0xffffffff
 check "with the splash off nothing shows before the icon" test -z "$BEFORE_ICON"
+check "the start kept the printer with a comma in its name the default" wait_until 15 profile_is "Office,2F,,"
+menu tray-menu-names Down Down Down Down Down Down Down Return  # the first printer entry: 事務所
+check "a printer named in another script is chosen by its name" wait_until 15 profile_is "事務所,,"
 menu tray-menu-100-printers Up Return  # the last entry: Printer_100
 check "switching in a menu with 100 printers works" wait_until 15 profile_is "Printer_100,,"
 

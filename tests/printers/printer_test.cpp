@@ -54,12 +54,15 @@ TEST(Profile, ValuesOfEveryLengthAreReadWhole) {
 
 TEST(Catalogue, TheDefaultIsTheProfilesFirstFieldMatchedExactlyAndWhole) {
   const std::string longName(300, 'n');
-  TFakeSpooler spooler({{"A", "LPT2:"}, {"P", "LPT1:,FILE:"}, {longName + "x", "LPT3:"}, {longName, "LPT4:"}}, "");
+  TFakeSpooler spooler(
+      {{"A", "LPT2:"}, {"P", "LPT1:,FILE:"}, {longName + "x", "LPT3:"}, {longName, "LPT4:"}, {"A,B", "LPT5:"}}, "");
   spooler.platformId = 1;
   const std::pair<std::string, std::string> cases[] = {
       {"   P,winspool,FILE:", "P,,LPT1:"},  // a printer's first port, whatever port the profile names
       {longName + ",winspool,LPT4:", longName + ",,LPT4:"},
       {"p,winspool,LPT1:", kNoDefaultPrinter},
+      {"A,B,winspool,LPT5:", "A,B,,LPT5:"},  // a name with a comma, before the shorter name it begins with
+      {"A,winspool,LPT2:", "A,,LPT2:"},
       {"", kNoDefaultPrinter},
       {",,", kNoDefaultPrinter},
   };

@@ -1,6 +1,7 @@
 #include "components/Just1_32/Just1_32.h"
 
 #include "framework/Lifecycle.h"
+#include "framework/Text.h"
 
 namespace zv {
 
@@ -14,8 +15,10 @@ void TPreviousInstance::Detect() { Detect(ModuleFileName()); }
 
 void TPreviousInstance::Detect(const std::string& modulePath) {
   const std::size_t slash = modulePath.find_last_of("\\:");
-  mutexName_ = (slash == std::string::npos ? modulePath : modulePath.substr(slash + 1)).substr(0, 255);
-  SetWindowTitle(mutexName_);
+  const std::string fileName = (slash == std::string::npos ? modulePath : modulePath.substr(slash + 1)).substr(0, 255);
+  // The same file started as zorvane.exe or ZORVANE.EXE is the same program: file names know no case.
+  mutexName_ = UpperCase(fileName);
+  SetWindowTitle(fileName);
   CloseMutex();
   mutex_.Reset(CreateMutexA(nullptr, TRUE, mutexName_.c_str()));
   const DWORD error = GetLastError();

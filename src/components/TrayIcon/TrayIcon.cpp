@@ -4,6 +4,7 @@
 
 #include "framework/Application.h"
 #include "framework/FlagGuard.h"
+#include "framework/Text.h"
 
 namespace zv {
 namespace {
@@ -65,7 +66,7 @@ void TTrayIcon::SetIcon(const TIcon* icon) {
 }
 
 void TTrayIcon::SetToolTip(const std::string& text) {
-  toolTip_ = text.substr(0, kMaxToolTip);
+  toolTip_ = FitBytes(text, kMaxToolTip);
   ModifyIcon();
 }
 
