@@ -65,36 +65,48 @@ bool KnownHardwareAddress(const std::string& text) { return text.find_first_not_
 
 }  // namespace
 
-std::string NetworkIdentity(const std::vector<TRoute>& routes, const std::vector<TAdapterInfo>& adapters,
-                            const std::vector<TNeighbour>& neighbours) {
+std::string TNetwork::Key() const {
+  if (Gateway.empty()) return std::string();
+  std::string key = Gateway;
+  if (!Suffix.empty() || !Hardware.empty()) key += " " + Suffix;
+  if (!Hardware.empty()) key += " " + Hardware;
+  return key;
+}
+
+std::optional<TNetwork> TNetwork::FromKey(const std::string& key) {
+  std::vector<std::string> parts(1);
+  for (char c : key)
+    if (c != ' ')
+      parts.back() += c;
+    else
+      parts.emplace_back();
+  if (parts.size() > 3 || parts[0].empty() || (parts.size() == 3 && parts[2].empty())) return std::nullopt;
+  parts.resize(3);
+  return TNetwork{parts[0], parts[1], parts[2]};
+}
+
+TNetworkLook LookAtTables(const std::vector<TRoute>& routes, const std::vector<TAdapterInfo>& adapters,
+                          const std::vector<TNeighbour>& neighbours) {
   const TRoute* route = ChosenDefaultRoute(routes);
-  if (!route || route->Gateway == 0) return std::string();
-  std::string hardware;
+  if (!route) return {};
+  TNetworkLook look{{}, route->InterfaceIndex, route->Metric};
+  if (route->Gateway == 0) return look;
+  TNetwork& network = look.Network;
+  network.Gateway = DottedAddress(route->Gateway);
   for (const TNeighbour& neighbour : neighbours)
     if (neighbour.Address == route->Gateway && neighbour.InterfaceIndex == route->InterfaceIndex &&
         KnownHardwareAddress(neighbour.HardwareAddress)) {
-      hardware = KeyPart(neighbour.HardwareAddress, kMaxHardwareText);
+      network.Hardware = KeyPart(neighbour.HardwareAddress, kMaxHardwareText);
       break;
     }
-  std::string identity = DottedAddress(route->Gateway);
   // The suffix gives way when the name would be too long: gateway and router say more.
-  const std::size_t room = kMaxNetworkIdentity - identity.size() - 1 - (hardware.empty() ? 0 : hardware.size() + 1);
-  std::string suffix;
+  const std::size_t room = kMaxNetworkIdentity - network.Gateway.size() - 2 - kMaxHardwareText;
   for (const TAdapterInfo& adapter : adapters)
     if (adapter.InterfaceIndex == route->InterfaceIndex) {
-      suffix = KeyPart(adapter.DnsSuffix, room);
+      network.Suffix = KeyPart(adapter.DnsSuffix, room);
       break;
     }
-  if (!suffix.empty() || !hardware.empty()) identity += " " + suffix;
-  if (!hardware.empty()) identity += " " + hardware;
-  return identity;
-}
-
-std::string RouteSignature(const std::vector<TRoute>& routes) {
-  const TRoute* route = ChosenDefaultRoute(routes);
-  if (!route) return std::string();
-  return DottedAddress(route->Gateway) + " " + std::to_string(route->InterfaceIndex) + " " +
-         std::to_string(route->Metric);
+  return look;
 }
 
 namespace {
@@ -254,26 +266,19 @@ class TPlatformNetwork final : public INetworkCalls {
  public:
   bool AwaitRouteChange(HWND window, UINT message) override { return notice_.Await(window, message); }
 
-  std::string CurrentNetwork() override {
+  TNetworkLook Look() override {
     try {
       std::vector<TRoute> routes;
       std::vector<TAdapterInfo> adapters;
       std::vector<TNeighbour> neighbours;
+      if (!ReadRoutes(routes)) return {};
       // With no gateway to name, the other two tables are not worth reading.
-      if (!ReadRoutes(routes) || NetworkIdentity(routes, {}, {}).empty()) return std::string();
-      if (!ReadAdapters(adapters) || !ReadNeighbours(neighbours)) return std::string();
-      return NetworkIdentity(routes, adapters, neighbours);
+      const TNetworkLook look = LookAtTables(routes, {}, {});
+      if (look.Network.Gateway.empty()) return look;
+      if (!ReadNeighbours(neighbours) || !ReadAdapters(adapters)) return {};
+      return LookAtTables(routes, adapters, neighbours);
     } catch (const std::exception&) {
-      return std::string();
-    }
-  }
-
-  std::string RouteSignature() override {
-    try {
-      std::vector<TRoute> routes;
-      return ReadRoutes(routes) ? zv::RouteSignature(routes) : std::string();
-    } catch (const std::exception&) {
-      return std::string();
+      return {};
     }
   }
 
@@ -294,72 +299,135 @@ TNetworkPrinters::TNetworkPrinters(HWND window, std::string settingsKey)
 
 void TNetworkPrinters::Start(bool on) {
   Join(on);
-  if (!on_) return;
-  routeSignature_ = Network().RouteSignature();
-  network_ = Network().CurrentNetwork();
+  if (on_ && RoutesMoved()) TakeIn(latest_);
+  recallOnAnswer_ = false;
 }
 
 void TNetworkPrinters::Join(bool on) {
   on_ = on;
-  if (window_) KillTimer(window_, kNetworkTimer);
-  routeSignature_.reset();
-  network_.clear();
-  if (on_) Listen();
+  taken_.reset();
+  visit_ = {};
+  keptIncomplete_ = false;
+  notices_ = false;
+  Listen();
 }
 
 void TNetworkPrinters::Listen() {
-  if (!on_) return;
-  if (!Network().AwaitRouteChange(window_, WM_ROUTECHANGED)) {
-    if (window_) SetTimer(window_, kNetworkTimer, kNetworkCheckMs, nullptr);
-  } else if (window_) {
+  if (on_) notices_ = Network().AwaitRouteChange(window_, WM_ROUTECHANGED);
+  Pace();
+}
+
+void TNetworkPrinters::Pace() {
+  if (!window_) return;
+  if (on_ && (!notices_ || (!visit_.Gateway.empty() && !visit_.Complete())))
+    SetTimer(window_, kNetworkTimer, kNetworkCheckMs, nullptr);
+  else
     KillTimer(window_, kNetworkTimer);
-  }
 }
 
 bool TNetworkPrinters::RoutesMoved() {
   if (!on_) return false;
-  return !routeSignature_ || Network().RouteSignature() != *routeSignature_;
+  latest_ = Network().Look();
+  return !taken_ || latest_ != *taken_;
 }
 
 std::optional<TPrinterDevice> TNetworkPrinters::Recall() {
-  if (!on_) return std::nullopt;
-  routeSignature_ = Network().RouteSignature();
-  const std::string network = Network().CurrentNetwork();
-  if (network == network_) return std::nullopt;
-  network_ = network;
-  if (network.empty()) return std::nullopt;
-  return RememberedPrinter(network);
+  if (!on_ || !TakeIn(latest_)) return std::nullopt;
+  const std::string key = Resolve(visit_);
+  if (key.empty()) return std::nullopt;
+  return RememberedPrinter(key);
 }
 
-void TNetworkPrinters::Remember(const TPrinterDevice& printer) {
-  if (!on_) return;
-  // Where the machine is now, even if the last look at the routes was before a move: the move
-  // is then known, and coming back is one. The routing table alone tells that nothing moved.
-  const std::string signature = Network().RouteSignature();
-  if (!routeSignature_ || signature != *routeSignature_) {
-    routeSignature_ = signature;
-    network_ = Network().CurrentNetwork();
+bool TNetworkPrinters::TakeIn(const TNetworkLook& look) {
+  taken_ = look;
+  const TNetwork& now = look.Network;
+  const TNetwork before = visit_;
+  if (!now.Gateway.empty() && before.Behind(now) && before.Complete() != now.Complete()) {
+    // Still the same visit: the router answered only now, or its entry in the table lapsed. A
+    // router that lapsed keeps the network it told.
+    if (!now.Complete()) return false;
+    visit_ = now;
+    Pace();
+    // What became the default before the router answered is this network's printer.
+    if (keptIncomplete_) Move(before.Key(), now.Key());
+    keptIncomplete_ = false;
+    return recallOnAnswer_;
   }
-  if (network_.empty()) return;
-  // A printer that cannot be remembered leaves the switch done all the same.
+  if (now == before) return false;
+  visit_ = now;
+  keptIncomplete_ = false;
+  recallOnAnswer_ = true;
+  Pace();
+  return !now.Gateway.empty();
+}
+
+std::string TNetworkPrinters::Resolve(const TNetwork& network) {
   try {
     reg_.Key = settingsKey_;
-    const std::string key = std::string(kNetworksKey) + "\\" + network_ + "\\";
-    reg_.WriteValue(key + "Device", TVariant(printer.DeviceName));
-    reg_.WriteValue(key + "Port", TVariant(printer.PortName));
+    const std::string networks = std::string(kNetworksKey) + "\\";
+    if (reg_.KeyExists(networks + network.Key())) return network.Key();
+    const TNetwork incomplete{network.Gateway, network.Suffix, ""};
+    std::vector<std::string> routers;  // behind the same gateway
+    for (const TNetwork& known : Remembered())
+      if (known.Complete() && known.Behind(network)) routers.push_back(known.Key());
+    if (!network.Complete()) return routers.size() == 1 ? routers.front() : std::string();
+    // Never another router's: only what was remembered before any router behind it answered.
+    if (!routers.empty() || !reg_.KeyExists(networks + incomplete.Key())) return std::string();
+    Move(incomplete.Key(), network.Key());
+    return network.Key();
+  } catch (const std::exception&) {
+    return std::string();
+  }
+}
+
+std::vector<TNetwork> TNetworkPrinters::Remembered() {
+  std::vector<TNetwork> networks;
+  reg_.Key = settingsKey_;
+  for (const std::string& key : reg_.KeyNames(kNetworksKey))
+    if (const std::optional<TNetwork> network = TNetwork::FromKey(key)) networks.push_back(*network);
+  return networks;
+}
+
+void TNetworkPrinters::Move(const std::string& from, const std::string& to) {
+  const std::optional<TPrinterDevice> printer = RememberedPrinter(from);
+  try {
+    if (printer) {
+      reg_.Key = settingsKey_ + "\\" + kNetworksKey + "\\" + to;
+      reg_.WriteValue("Device", TVariant(printer->DeviceName));
+      reg_.WriteValue("Port", TVariant(printer->PortName));
+    }
+    reg_.Key = settingsKey_ + "\\" + kNetworksKey;
+    reg_.DeleteKey(from);
   } catch (const std::exception&) {
   }
 }
 
-std::optional<TPrinterDevice> TNetworkPrinters::RememberedPrinter(const std::string& network) {
+void TNetworkPrinters::Remember(const TPrinterDevice& printer) {
+  if (!on_) return;
+  // Where the machine is now, even if the last look was before a move: the move is then known,
+  // and coming back is one. The look alone tells that nothing moved.
+  const TNetworkLook look = Network().Look();
+  if (!taken_ || look != *taken_) TakeIn(look);
+  if (visit_.Gateway.empty()) return;
+  // A printer that cannot be remembered leaves the switch done all the same.
+  try {
+    reg_.Key = settingsKey_ + "\\" + kNetworksKey + "\\" + visit_.Key();
+    reg_.WriteValue("Device", TVariant(printer.DeviceName));
+    reg_.WriteValue("Port", TVariant(printer.PortName));
+    keptIncomplete_ = !visit_.Complete();
+    recallOnAnswer_ = false;
+  } catch (const std::exception&) {
+  }
+}
+
+std::optional<TPrinterDevice> TNetworkPrinters::RememberedPrinter(const std::string& key) {
   // Whatever another program or a damaged profile left there, only two texts name a printer.
   try {
-    reg_.Key = settingsKey_;
-    const std::string key = std::string(kNetworksKey) + "\\" + network;
-    if (!reg_.KeyExists(key)) return std::nullopt;
+    reg_.Key = settingsKey_ + "\\" + kNetworksKey;
+    if (key.empty() || !reg_.KeyExists(key)) return std::nullopt;
     TVariant device, port;
-    reg_.ReadValue(key + "\\Device", device);
-    reg_.ReadValue(key + "\\Port", port);
+    reg_.ReadValue("\\" + key + "\\Device", device);
+    reg_.ReadValue("\\" + key + "\\Port", port);
     if (device.Kind() != varString || port.Kind() != varString || device.AsText().empty()) return std::nullopt;
     return TPrinterDevice("", device.AsText(), port.AsText());
   } catch (const std::exception&) {

@@ -168,7 +168,7 @@ void TPrinterCore::ApplyEntry(int entry, TWhy why) {
   chosen.Checked = true;
   tip_ = chosen.Caption;
   // A printer that becomes the default, chosen here or elsewhere, is the one for this network.
-  if (why != TWhy::Reapply) network_.Remember(now);
+  if (why == TWhy::UserChoice || why == TWhy::FollowElsewhere) network_.Remember(now);
   // Each call below may dispatch messages; the work they bring waits for the end of this change.
   view_.CoreChanged();
   Announce();

@@ -25,13 +25,17 @@ void TMainForm::LoadSettings() {
   try {
     Reg->Key = SettingsKey();
     // A shortcut deleted by hand means a fresh start: the options go back to their defaults. One
-    // that cannot be made here was never there to delete, and the options the user set stay.
-    if (FirstRun && Reg->KeyExists("") && CreateStartupShortcut()) DeleteSettingsKey();
+    // that cannot be made here was never there to delete, and the options the user set stay. The
+    // printers remembered per network are the user's data and stay too; UnInstall removes them.
+    const bool fresh = !Reg->KeyExists("") || (FirstRun && CreateStartupShortcut());
     Reg->Key = SettingsKey();
-    if (!Reg->KeyExists("")) {
+    if (fresh) {
       Reg->WriteValue("Author", TVariant(kAuthor));
       Reg->WriteValue("Version", TVariant(kVersion));
-      for (const TOptionRow& row : kOptionRows) Reg->WriteValue(OptionName(row.Caption), TVariant(options.*row.Member));
+      for (const TOptionRow& row : kOptionRows) {
+        options.*row.Member = row.Default;
+        Reg->WriteValue(OptionName(row.Caption), TVariant(row.Default));
+      }
     } else {
       TVariant value;
       Reg->ReadValueDef("Version", TVariant(""), value);

@@ -26,9 +26,17 @@ const std::vector<TAdapterInfo> kAdapters{{1, "Home.LAN"}, {2, "corp.example.com
 const std::string kRouter = "02-00-00-00-01-01";
 const std::vector<TNeighbour> kNeighbours{{kHome, 1, kRouter}, {kWork, 2, "00-00-00-00-00-00"}, {kWork, 1, kRouter}};
 
-TEST(NetworkIdentity, NamesTheWayOutAsARegistryKeyName) {
+// The key of the network told, read back into its parts as another engineer's rules would.
+std::string KeyOf(const TNetworkLook& look) {
+  const std::string key = look.Network.Key();
+  EXPECT_EQ(TNetwork::FromKey(key).value_or(TNetwork{}), look.Network) << key;
+  return key;
+}
+
+TEST(LookAtTables, NamesTheWayOutAsARegistryKeyName) {
   const TRoute home = Default(kHome, 1, 5);
-  const std::string cut(200 - 12 - 18, 'x');  // what of a long suffix fits beside the router's address
+  const DWORD vpn = Ip(10, 8, 0, 1), half = Ip(128, 0, 0, 0);
+  const std::string cut(200 - 11 - 2 - 23, 'x');  // what of a long suffix fits beside any router's address
   // clang-format off
   const struct { std::vector<TRoute> routes; std::vector<TAdapterInfo> adapters; std::vector<TNeighbour> neighbours; std::string identity; } cases[] = {
       {{}, kAdapters, kNeighbours, ""},
@@ -43,26 +51,38 @@ TEST(NetworkIdentity, NamesTheWayOutAsARegistryKeyName) {
       {{home}, {{1, ""}}, {}, "192.168.1.1"},
       {{home}, {{1, "Bad\\Name\x01 \xC3\xA9"}}, {}, "192.168.1.1 bad_name____"},
       {{home}, {{1, std::string(300, 'x')}}, kNeighbours, "192.168.1.1 " + cut + " " + kRouter},
+      {{home}, {{1, std::string(300, 'x')}}, {}, "192.168.1.1 " + cut},
+      // A VPN's halves of the address space, however good their metric, are not where the machine is.
+      {{{0, half, vpn, 3, 1}, {half, half, vpn, 3, 1}, home}, kAdapters, kNeighbours, "192.168.1.1 home.lan " + kRouter},
+      {{{0, half, vpn, 3, 1}, {half, half, vpn, 3, 1}, kLocal}, kAdapters, kNeighbours, ""},
   };
   // clang-format on
-  for (const auto& c : cases) EXPECT_EQ(NetworkIdentity(c.routes, c.adapters, c.neighbours), c.identity);
+  for (const auto& c : cases) EXPECT_EQ(KeyOf(LookAtTables(c.routes, c.adapters, c.neighbours)), c.identity);
+  for (const char* foreign : {"", " home.lan", "10.0.0.1 a b c", "10.0.0.1 a "}) EXPECT_FALSE(TNetwork::FromKey(foreign)) << foreign;
 }
 
-TEST(RouteSignature, FollowsTheChosenDefaultRouteOnly) {
-  const std::string home = RouteSignature({Default(kHome, 1, 10), kLocal});
-  EXPECT_NE(home, "");
-  EXPECT_EQ(RouteSignature({{Ip(172, 16, 0, 0), Ip(255, 240, 0, 0), kHome, 1, 1}, Default(kHome, 1, 10)}), home);
-  EXPECT_NE(RouteSignature({Default(kWork, 1, 10), kLocal}), home);
-  EXPECT_NE(RouteSignature({Default(kHome, 2, 10)}), home);
-  EXPECT_EQ(RouteSignature({kLocal}), "");
+// The look every few seconds changes with any part of the network or of the way to it, and with nothing else.
+TEST(LookAtTables, ChangesWithEveryPartOfTheNetworkAndTheRouteToIt) {
+  const std::vector<TRoute> routes{Default(kHome, 1, 10), kLocal};
+  const TNetworkLook home = LookAtTables(routes, kAdapters, kNeighbours);
+  const struct { std::vector<TRoute> routes; std::vector<TAdapterInfo> adapters; std::vector<TNeighbour> neighbours; bool moved; } cases[] = {
+      {{Default(kWork, 1, 10)}, kAdapters, kNeighbours, true},
+      {{Default(kHome, 2, 10)}, kAdapters, kNeighbours, true},
+      {{Default(kHome, 1, 11)}, kAdapters, kNeighbours, true},
+      {routes, kAdapters, {{kHome, 1, "02-00-00-00-09-09"}}, true},
+      {routes, kAdapters, {}, true},
+      {routes, {{1, "flat.lan"}}, kNeighbours, true},
+      {{kLocal, {Ip(172, 16, 0, 0), Ip(255, 240, 0, 0), kWork, 1, 1}, Default(kHome, 1, 10)}, kAdapters, kNeighbours, false},
+      {routes, {{1, "Home.LAN"}, {2, "other"}}, {{kHome, 1, kRouter}, {kWork, 2, "02-00-00-00-09-09"}}, false},
+  };
+  for (const auto& c : cases) EXPECT_EQ(LookAtTables(c.routes, c.adapters, c.neighbours) != home, c.moved) << KeyOf(LookAtTables(c.routes, c.adapters, c.neighbours));
 }
 
 class TFakeNetwork : public TStandIn<INetworkCalls> {
  public:
-  std::string network;
-  int reads = 0;  // of more than the routing table
-  std::string CurrentNetwork() override { return ++reads, network; }
-  std::string RouteSignature() override { return "route to " + network; }
+  std::string network;  // a key name
+  DWORD metric = 1;
+  TNetworkLook Look() override { return {TNetwork::FromKey(network).value_or(TNetwork{}), 1, metric}; }
   bool notices = false;  // the system tells of route changes (not under Wine)
   int requests = 0;
   bool AwaitRouteChange(HWND, UINT) override { return ++requests, notices; }
@@ -111,15 +131,16 @@ TEST_F(NetworkPrintersTest, EachNetworkGetsBackThePrinterLastChosenOnItAndNothin
   EXPECT_EQ(form.TrayForm->ToolTip(), "A");
   MoveTo("10.2.0.1 home");
   EXPECT_EQ(spooler.Default(), "C,,");
-  const int reads = net.reads;
-  for (int i = 0; i < 10; ++i) form.Core().LookAtNetwork();  // while nothing moves, only the routes are read
-  EXPECT_EQ(net.reads, reads);
+  net.metric = 9;  // another way to the same network: no move
+  Choose("B");
+  MoveTo("10.2.0.1 home");
+  EXPECT_EQ(spooler.Default(), "B,,");
 
   form.Core().Options.RememberPerNetwork = false;
   form.Core().WatchNetwork();
   MoveTo("10.1.0.1 office");
-  EXPECT_EQ(spooler.Default(), "C,,");
-  form.DeleteSettingsKey();  // as UnInstall and a fresh start do: the networks go with the options
+  EXPECT_EQ(spooler.Default(), "B,,");
+  form.DeleteSettingsKey();  // as UnInstall does: the networks go with the options
   EXPECT_FALSE(TTestKey::Exists(key.Path()));
 }
 
@@ -142,6 +163,41 @@ TEST_F(NetworkPrintersTest, WhatCannotNameAnInstalledPrinterIsIgnoredAmongHundre
   EXPECT_EQ(spooler.Default(), "B,,");
 }
 
+// One network is one network on every visit, whether or not its router had answered when the
+// machine came; two routers behind one gateway address are two networks.
+TEST_F(NetworkPrintersTest, TheSameNetworkOnEveryVisitAndTwoRoutersNeverOne) {
+  const std::string home = "192.168.1.1 home", house = home + " " + kRouter, flat = home + " 02-00-00-00-02-02";
+  TTestKey::SetRaw("Software\\Zorvane\\Networks\\10.3.0.1 lab", "Device", REG_SZ, "A", 2);  // before routers counted
+  TTestKey::SetRaw("Software\\Zorvane\\Networks\\10.3.0.1 lab", "Port", REG_SZ, "", 1);
+  const struct { std::string network, choose, expected; } steps[] = {
+      {house, "A", "A"}, {"", "", "A"}, {flat, "", "A"}, {flat, "B", "B"},
+      {house, "", "A"}, {flat, "", "B"},                 // the same gateway, another router: another network
+      {"", "", "B"}, {home, "", "B"}, {house, "", "A"},  // which router, only its answer tells
+      {"", "", "A"}, {home, "C", "C"}, {flat, "", "C"},  // chosen before the router answered: the router's
+      {house, "", "A"}, {flat, "", "C"},
+      {house, "", "A"}, {home, "B", "B"}, {house, "", "B"}, {flat, "", "C"}, {house, "", "B"},  // an entry that lapsed
+      {"10.1.0.1 office 02-00-00-00-03-03", "A", "A"}, {"", "", "A"}, {house, "", "B"}, {"", "", "B"},
+      {"10.1.0.1 office", "", "A"},  // the only router behind that gateway
+      {house, "", "B"}, {"10.1.0.1 office 02-00-00-00-06-06", "", "B"},
+      {"10.1.0.1 office", "", "B"},  // an entry that lapsed at another router is no move to the one known
+      {"10.3.0.1 lab 02-00-00-00-04-04", "", "A"},  // what was chosen there before routers counted
+      {"10.4.0.1 shop", "C", "C"}, {"", "", "C"}, {house, "", "B"},
+      {"10.4.0.1 shop 02-00-00-00-05-05", "", "C"},  // a visit its router never answered
+  };
+  for (const auto& step : steps) {
+    MoveTo(step.network);
+    if (!step.choose.empty()) Choose(step.choose);
+    EXPECT_EQ(spooler.Default(), step.expected + ",,") << step.network;
+  }
+  for (const char* left : {"192.168.1.1 home", "10.1.0.1 office", "10.3.0.1 lab", "10.4.0.1 shop"})
+    EXPECT_FALSE(TTestKey::Exists("Software\\Zorvane\\Networks\\" + std::string(left)));
+  MoveTo("");
+  net.network = home;
+  form.Core().WatchNetwork();  // the option turned on here: the router's answer is no move
+  MoveTo(house);
+  EXPECT_EQ(spooler.Default(), "C,,");
+}
+
 // Where the system tells of route changes, each notice answers one request: the next is asked for at
 // once, so that every move is seen, not only the first.
 TEST_F(NetworkPrintersTest, EveryRouteChangeNoticeIsFollowedAndTheNextOneAskedFor) {
@@ -159,6 +215,12 @@ TEST_F(NetworkPrintersTest, EveryRouteChangeNoticeIsFollowedAndTheNextOneAskedFo
     EXPECT_EQ(spooler.Default(), network[3] == '1' ? "A,," : "B,,") << network;
   }
   EXPECT_EQ(net.requests, requests + 3);
+  net.network = "10.3.0.1 lab";  // no notice tells when the router answers: it is looked for at an interval
+  SendMessageA(form.Handle(), WM_ROUTECHANGED, 0, 0);
+  EXPECT_TRUE(KillTimer(form.Handle(), kNetworkTimer));
+  SendMessageA(form.Handle(), WM_ROUTECHANGED, 0, 0);
+  MoveTo("10.3.0.1 lab 02-00-00-00-04-04");
+  EXPECT_FALSE(KillTimer(form.Handle(), kNetworkTimer));
 }
 
 }  // namespace

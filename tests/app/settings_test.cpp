@@ -79,7 +79,7 @@ TEST_F(SettingsTest, AStartReadsTheOptionsItCanWritesTheVersionAndLeavesTheRestA
 }
 
 // A missing shortcut resets the options only where the start can make one: a shortcut that
-// cannot be written was never there for the user to delete.
+// cannot be written was never there for the user to delete. It never forgets the networks.
 TEST_F(SettingsTest, AMissingShortcutResetsTheOptionsOnlyWhereOneCanBeMade) {
   const std::string folder = TempFolder("zorvane-settings-test");
   const std::pair<std::string, bool> cases[] = {
@@ -90,11 +90,14 @@ TEST_F(SettingsTest, AMissingShortcutResetsTheOptionsOnlyWhereOneCanBeMade) {
   for (const auto& [path, reset] : cases) {
     key.Remove();
     Store("Show Port Information", REG_DWORD, kYes);
+    const std::string network = std::string(kKey) + "\\Networks\\10.1.0.1";
+    TTestKey::SetRaw(network, "Device", REG_SZ, "A", 2);
     ShortcutPath = path;
     DeleteFileA(path.c_str());
     auto form = Start(true);
     EXPECT_EQ(form->Core().Options.ShowPortInfo, !reset) << path;
     EXPECT_EQ(Stored("Show Port Information"), reset ? kNo : kYes) << path;
+    EXPECT_TRUE(TTestKey::Exists(network)) << path << ": the printers remembered per network are the user's";
     DeleteFileA(path.c_str());
   }
   RemoveDirectoryA(folder.c_str());

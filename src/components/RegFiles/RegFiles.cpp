@@ -208,4 +208,28 @@ void TRegFile::DeleteKey(const std::string& subKey) {
   CloseKey();
 }
 
+std::vector<std::string> TRegFile::KeyNames(const std::string& subKey) {
+  std::vector<std::string> names;
+  if (!OpenKey(GetKeyPath(subKey), true)) return names;
+  DWORD longest = 0;
+  if (RegQueryInfoKeyA(openKey_.Get(), nullptr, nullptr, nullptr, nullptr, &longest, nullptr, nullptr, nullptr, nullptr,
+                       nullptr, nullptr) == ERROR_SUCCESS) {
+    // Room for the longest name, and more for a longer one that another program adds meanwhile.
+    std::vector<char> name(longest + 1);
+    for (DWORD i = 0;;) {
+      DWORD size = static_cast<DWORD>(name.size());
+      const LONG result = RegEnumKeyExA(openKey_.Get(), i, name.data(), &size, nullptr, nullptr, nullptr, nullptr);
+      if (result == ERROR_MORE_DATA) {
+        name.resize(name.size() * 2);
+        continue;
+      }
+      if (result != ERROR_SUCCESS) break;
+      names.emplace_back(name.data(), size);
+      ++i;
+    }
+  }
+  CloseKey();
+  return names;
+}
+
 }  // namespace zv

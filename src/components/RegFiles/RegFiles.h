@@ -48,6 +48,8 @@ class TRegFile : public TComponent {
   void WriteValue(const std::string& name, const TVariant& value);
   bool KeyExists(const std::string& subKey);
   void DeleteKey(const std::string& subKey);
+  // The names of the keys right below the sub-key; none when it is not there.
+  std::vector<std::string> KeyNames(const std::string& subKey);
   std::string GetKeyPath(const std::string& subKey) const;
 
   virtual bool OpenKey(const std::string& path, bool openOnly);
