@@ -266,24 +266,42 @@ class TPlatformNetwork final : public INetworkCalls {
  public:
   bool AwaitRouteChange(HWND window, UINT message) override { return notice_.Await(window, message); }
 
-  TNetworkLook Look() override {
+  TNetworkLook Look(bool whole) override {
     try {
       std::vector<TRoute> routes;
-      std::vector<TAdapterInfo> adapters;
-      std::vector<TNeighbour> neighbours;
-      if (!ReadRoutes(routes)) return {};
+      if (!ReadRoutes(routes)) return last_ = {};
       // With no gateway to name, the other two tables are not worth reading.
-      const TNetworkLook look = LookAtTables(routes, {}, {});
-      if (look.Network.Gateway.empty()) return look;
-      if (!ReadNeighbours(neighbours) || !ReadAdapters(adapters)) return {};
-      return LookAtTables(routes, adapters, neighbours);
+      const TNetworkLook route = LookAtTables(routes, {}, {});
+      if (route.Network.Gateway.empty()) return last_ = route;
+      // The neighbour table costs four times the routes under Wine: while the route stands and its
+      // router is known, it is read every third look only, and the adapters only when either moved.
+      const bool routeMoved = route.InterfaceIndex != last_.InterfaceIndex || route.Metric != last_.Metric ||
+                              route.Network.Gateway != last_.Network.Gateway;
+      if (!whole && !routeMoved && last_.Network.Complete() && ++looksSinceNeighbours_ < kLooksPerNeighbourRead) return last_;
+      looksSinceNeighbours_ = 0;
+      std::vector<TNeighbour> neighbours;
+      if (!ReadNeighbours(neighbours)) return last_ = {};
+      TNetworkLook look = LookAtTables(routes, {}, neighbours);
+      if (routeMoved || look.Network.Hardware != last_.Network.Hardware || !adaptersRead_) {
+        std::vector<TAdapterInfo> adapters;
+        adaptersRead_ = ReadAdapters(adapters);
+        if (!adaptersRead_) return last_ = {};
+        look = LookAtTables(routes, adapters, neighbours);
+      } else {
+        look.Network.Suffix = last_.Network.Suffix;
+      }
+      return last_ = look;
     } catch (const std::exception&) {
-      return {};
+      return last_ = {};
     }
   }
 
  private:
+  static constexpr int kLooksPerNeighbourRead = 3;
   TRouteNotice notice_;
+  TNetworkLook last_;
+  int looksSinceNeighbours_ = 0;
+  bool adaptersRead_ = false;
 };
 
 }  // namespace
@@ -327,7 +345,7 @@ void TNetworkPrinters::Pace() {
 
 bool TNetworkPrinters::RoutesMoved() {
   if (!on_) return false;
-  latest_ = Network().Look();
+  latest_ = Network().Look(false);
   return !taken_ || latest_ != *taken_;
 }
 
@@ -406,7 +424,7 @@ void TNetworkPrinters::Remember(const TPrinterDevice& printer) {
   if (!on_) return;
   // Where the machine is now, even if the last look was before a move: the move is then known,
   // and coming back is one. The look alone tells that nothing moved.
-  const TNetworkLook look = Network().Look();
+  const TNetworkLook look = Network().Look(true);
   if (!taken_ || look != *taken_) TakeIn(look);
   if (visit_.Gateway.empty()) return;
   // A printer that cannot be remembered leaves the switch done all the same.

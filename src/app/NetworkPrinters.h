@@ -48,8 +48,10 @@ class INetworkCalls {
  public:
   virtual ~INetworkCalls() = default;
   // A look at the routing, neighbour and adapter tables: nothing but reading, cheap enough to be
-  // done every few seconds. No network where the tables cannot be read.
-  virtual TNetworkLook Look() = 0;
+  // done every few seconds. No network where the tables cannot be read. Unless whole, what has
+  // not moved in the routes may come from a recent look (a move behind one gateway is then seen
+  // a few looks later).
+  virtual TNetworkLook Look(bool whole) = 0;
   // Asks the system for one notice of the next change of the routing table, posted to the window
   // as the message; false where the system has no such notice that works (Wine has none): the
   // caller then looks at an interval.

@@ -82,7 +82,7 @@ class TFakeNetwork : public TStandIn<INetworkCalls> {
  public:
   std::string network;  // a key name
   DWORD metric = 1;
-  TNetworkLook Look() override { return {TNetwork::FromKey(network).value_or(TNetwork{}), 1, metric}; }
+  TNetworkLook Look(bool) override { return {TNetwork::FromKey(network).value_or(TNetwork{}), 1, metric}; }
   bool notices = false;  // the system tells of route changes (not under Wine)
   int requests = 0;
   bool AwaitRouteChange(HWND, UINT) override { return ++requests, notices; }
