@@ -159,19 +159,11 @@ TEST_F(CoreTest, WithoutADefaultNothingIsCheckedOrWrittenAndOddValuesAreReadAsTh
   Start({}, "Gone,,");
   EXPECT_TRUE(core.Entries().empty());
 
-  const std::string umlauts = "Drucker \xC4\xD6\xDC";
-  const std::tuple<std::vector<TPrinterRecord>, std::string, std::string> cases[] = {
-      {{{"P", ""}, {umlauts, ""}}, "\tP,,", umlauts + ";P;"},  // only spaces are skipped
-      {{{"P", ""}, {umlauts, ""}}, umlauts + ",winspool,LPT1:", umlauts + "*;P;"},
-      {{{"Laser & Co", ""}}, "Laser & Co,,", "Laser & Co*;"},
-      {{{"Left,Right", ""}}, "Left,Right,,", "Left,Right*;"},  // a comma inside a name
-  };
-  for (const auto& [printers, profile, menu] : cases) {
-    Start(printers, profile);
-    EXPECT_EQ(Shown().substr(0, menu.size()), menu) << profile.substr(0, 20);
-    core.Apply(0);
-    EXPECT_EQ(spooler.Default(), printers[0].Name == "P" ? umlauts + ",," : printers[0].Name + ",,");
-  }
+  // Only spaces are skipped before the name; "&" is no accelerator here, and "\t" no blank.
+  Start({{"P", ""}, {"Laser & Co", ""}}, "\tP,,");
+  EXPECT_EQ(Shown(), "Laser & Co;P; | There is no Default Printer");
+  core.Apply(0);
+  EXPECT_EQ(spooler.Default(), "Laser & Co,,");
   EXPECT_TRUE(view.failures.empty());
 }
 
