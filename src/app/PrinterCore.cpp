@@ -38,6 +38,7 @@ TPrinterCore::TPrinterCore(HWND window, ICoreView& view, const std::string& sett
       view_(view),
       cups_(std::make_unique<TCupsDefault>(window, WM_CUPSSETTLED)),
       network_(window, settingsKey),
+      legacyMode_(settingsKey),
       waiting_([this] { return cups_->Busy(); },
                [window] {
                  if (window) PostMessageA(window, WM_RUNWAITING, 0, 0);
@@ -148,9 +149,13 @@ void TPrinterCore::ApplyEntry(int entry, TWhy why) {
   tip_ = chosen.Caption;
   // A printer that becomes the default, chosen here or elsewhere, is the one for this network.
   if (why != TWhy::Reapply) network_.Remember(now);
+  // Only the user's own choice stops Windows making the printer used last the default; the switch
+  // lives beside the profile's value, and the one announcement tells of both.
+  const bool tell = why == TWhy::UserChoice && legacyMode_.UserChose();
   // Each call below may dispatch messages; the work they bring waits for the end of this change.
   view_.CoreChanged();
   Announce();
+  if (tell) view_.Tell(kWindowsStopsManaging);
   cups_->Keep(now.DeviceName, now.PortName.empty() ? ListedPort(listing) : now.PortName);
 }
 
@@ -229,6 +234,10 @@ void TPrinterCore::KeepChoice() {
   std::size_t cursor = 0;
   if (device == NextField(chosen_, cursor) || !cups_->Superseded(device)) return;
   if (Spooler().WriteProfile("Windows", "Device", chosen_)) Announce();
+}
+
+void TPrinterCore::UnInstall() {
+  if (legacyMode_.Restore()) Announce();
 }
 
 void TPrinterCore::RunWaiting() {

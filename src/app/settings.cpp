@@ -1,4 +1,5 @@
 // The options, kept under the program's own key in the current user's registry.
+#include "app/LegacyDefaultMode.h"
 #include "app/PrinterCore.h"
 #include "app/main_window.h"
 #include "components/RegFiles/RegFiles.h"
@@ -26,12 +27,19 @@ void TMainForm::LoadSettings() {
     Reg->Key = SettingsKey();
     // A shortcut deleted by hand means a fresh start: the options go back to their defaults. One
     // that cannot be made here was never there to delete, and the options the user set stay.
-    if (FirstRun && Reg->KeyExists("") && CreateStartupShortcut()) DeleteSettingsKey();
+    // Windows' own switch as the program found it outlives the fresh start: UnInstall puts it back.
+    TLegacyDefaultMode legacyMode(SettingsKey());
+    std::string found;
+    if (FirstRun && Reg->KeyExists("") && CreateStartupShortcut()) {
+      found = legacyMode.Found();
+      DeleteSettingsKey();
+    }
     Reg->Key = SettingsKey();
     if (!Reg->KeyExists("")) {
       Reg->WriteValue("Author", TVariant(kAuthor));
       Reg->WriteValue("Version", TVariant(kVersion));
       for (const TOptionRow& row : kOptionRows) Reg->WriteValue(OptionName(row.Caption), TVariant(options.*row.Member));
+      legacyMode.KeepFound(found);
     } else {
       TVariant value;
       Reg->ReadValueDef("Version", TVariant(""), value);

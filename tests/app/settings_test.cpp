@@ -6,6 +6,7 @@
 #include "FakeNotifyIcon.h"
 #include "FakeSpooler.h"
 #include "RegistryFixture.h"
+#include "app/LegacyDefaultMode.h"
 #include "MainForm.h"
 #include "framework/Application.h"
 
@@ -90,11 +91,13 @@ TEST_F(SettingsTest, AMissingShortcutResetsTheOptionsOnlyWhereOneCanBeMade) {
   for (const auto& [path, reset] : cases) {
     key.Remove();
     Store("Show Port Information", REG_DWORD, kYes);
+    Store(kFoundModeValue, REG_SZ, "none");
     ShortcutPath = path;
     DeleteFileA(path.c_str());
     auto form = Start(true);
     EXPECT_EQ(form->Core().Options.ShowPortInfo, !reset) << path;
     EXPECT_EQ(Stored("Show Port Information"), reset ? kNo : kYes) << path;
+    EXPECT_EQ(Stored(kFoundModeValue), "none") << path << ": UnInstall can still put Windows' switch back";
     DeleteFileA(path.c_str());
   }
   RemoveDirectoryA(folder.c_str());
