@@ -16,6 +16,11 @@ class TFakeNotifyIcon : public TStandIn<INotifyIconApi> {
     if (During) During(message);
     return TRUE;
   }
+  BOOL ShowBalloon(NOTIFYICONDATAA& data) override {
+    balloons.push_back(data);
+    return TRUE;
+  }
+  std::vector<NOTIFYICONDATAA> balloons;
   std::function<void(DWORD message)> During;
   std::vector<DWORD> Messages() const {
     std::vector<DWORD> messages;

@@ -1,5 +1,5 @@
 #pragma once
-// A registry key of the test's own under HKEY_CURRENT_USER, removed with everything below it, raw
+// A registry key of the test's own (under HKEY_CURRENT_USER unless said), removed with everything below it, raw
 // access to values as another program (or a damaged profile) could have left them, and a folder.
 #include <windows.h>
 #include <shlwapi.h>
@@ -12,10 +12,10 @@ namespace zv::test {
 
 class TTestKey {
  public:
-  explicit TTestKey(std::string path) : path_(std::move(path)) { Remove(); }
+  explicit TTestKey(std::string path, HKEY root = HKEY_CURRENT_USER) : path_(std::move(path)), root_(root) { Remove(); }
   ~TTestKey() { Remove(); }
   const std::string& Path() const { return path_; }
-  void Remove() { SHDeleteKeyA(HKEY_CURRENT_USER, path_.c_str()); }
+  void Remove() const { SHDeleteKeyA(root_, path_.c_str()); }
 
   static bool Exists(const std::string& path) {
     HKEY key;
@@ -23,8 +23,9 @@ class TTestKey {
     RegCloseKey(key);
     return true;
   }
-  static void SetRaw(const std::string& path, const char* name, DWORD type, const void* data, DWORD size) {
-    SHSetValueA(HKEY_CURRENT_USER, path.c_str(), name, type, data, size);
+  static void SetRaw(const std::string& path, const char* name, DWORD type, const void* data, DWORD size,
+                     HKEY root = HKEY_CURRENT_USER) {
+    SHSetValueA(root, path.c_str(), name, type, data, size);
   }
   struct TRaw {
     DWORD type = REG_NONE;
@@ -42,6 +43,7 @@ class TTestKey {
 
  private:
   std::string path_;
+  HKEY root_;
 };
 
 // A folder under the temporary folder, made if missing; without a final backslash.

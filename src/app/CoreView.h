@@ -12,6 +12,8 @@ class ICoreView {
   virtual void ReportFailure(bool beep) = 0;
   // A right-click that waited for a change to end.
   virtual void PopUpMenu() = 0;
+  // What the user is told once, in the balloon of the icon's tip.
+  virtual void Tell(const char* text) = 0;
 };
 
 }  // namespace zv

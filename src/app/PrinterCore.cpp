@@ -39,6 +39,7 @@ TPrinterCore::TPrinterCore(HWND window, ICoreView& view, const std::string& sett
       view_(view),
       cups_(std::make_unique<TCupsDefault>(window, WM_CUPSSETTLED)),
       network_(window, settingsKey),
+      legacyMode_(settingsKey),
       waiting_([this] { return cups_->Busy(); },
                [window] {
                  if (window) PostMessageA(window, WM_RUNWAITING, 0, 0);
@@ -169,9 +170,13 @@ void TPrinterCore::ApplyEntry(int entry, TWhy why) {
   tip_ = chosen.Caption;
   // A printer that becomes the default, chosen here or elsewhere, is the one for this network.
   if (why == TWhy::UserChoice || why == TWhy::FollowElsewhere) network_.Remember(now);
+  // Only the user's own choice stops Windows making the printer used last the default; the switch
+  // lives beside the profile's value, and the one announcement tells of both.
+  const bool tell = why == TWhy::UserChoice && legacyMode_.UserChose();
   // Each call below may dispatch messages; the work they bring waits for the end of this change.
   view_.CoreChanged();
   Announce();
+  if (tell) view_.Tell(kWindowsStopsManaging);
   cups_->Keep(now.DeviceName, now.PortName.empty() ? ListedPort(listing) : now.PortName);
 }
 
@@ -249,6 +254,10 @@ void TPrinterCore::KeepChoice() {
   // Only a copy of the default CUPS had before is undone; a printer chosen elsewhere is followed.
   if (device == chosen_ || !cups_->Superseded(device)) return;
   if (Spooler().WriteProfile("Windows", "Device", chosenValue_)) Announce();
+}
+
+void TPrinterCore::UnInstall() {
+  if (legacyMode_.Restore()) Announce();
 }
 
 void TPrinterCore::RunWaiting() {

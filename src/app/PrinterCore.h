@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "app/CoreView.h"
+#include "app/LegacyDefaultMode.h"
 #include "app/NetworkPrinters.h"
 #include "app/Waiting.h"
 #include "app/cups_default.h"
@@ -91,6 +92,8 @@ class TPrinterCore {
   void KeepChoice();
   // The work that waited and may run now.
   void RunWaiting();
+  // UnInstall: what the program changed in Windows' own settings is put back.
+  void UnInstall();
 
  private:
   // Why a printer is being made the default: it decides what is remembered and what is reported.
@@ -111,6 +114,7 @@ class TPrinterCore {
   std::string chosenValue_;
   std::unique_ptr<TCupsDefault> cups_;
   TNetworkPrinters network_;
+  TLegacyDefaultMode legacyMode_;
   TWaiting waiting_;
 };
 

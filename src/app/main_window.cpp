@@ -177,6 +177,8 @@ void TMainForm::ReportFailure(bool beep) {
 
 void TMainForm::PopUpMenu() { PostMessageA(TrayForm->WindowHandle(), WM_TRAYNOTIFY, 0, WM_RBUTTONUP); }
 
+void TMainForm::Tell(const char* text) { TrayForm->ShowBalloon(Application->Title(), text); }
+
 void TMainForm::BuildPrinterMenu() { core_->Rebuild(); }
 
 void TMainForm::ApplyDefaultPrinter(int position) {
@@ -269,6 +271,7 @@ void TMainForm::UnInstall() {
   Shell().Beep(0);
   if (Application->MessageBox(kUnInstallQuestion, caption, MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2) != IDYES) return;
   away.closing = true;
+  core_->UnInstall();
   RemoveStartupShortcut();
   DeleteSettingsKey();
   Close();

@@ -104,6 +104,7 @@ class TMainForm : public TForm, private ICoreView {
   void CoreChanged() override;
   void ReportFailure(bool beep) override;
   void PopUpMenu() override;
+  void Tell(const char* text) override;
 
   TIcon programIcon_;
   std::unique_ptr<TPrinterCore> core_;

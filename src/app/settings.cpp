@@ -1,4 +1,5 @@
 // The options, kept under the program's own key in the current user's registry.
+#include "app/LegacyDefaultMode.h"
 #include "app/PrinterCore.h"
 #include "app/main_window.h"
 #include "components/RegFiles/RegFiles.h"

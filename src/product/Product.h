@@ -14,5 +14,9 @@ inline constexpr char kContactLine2[] = "zorvane.example";
 inline constexpr char kNoDefaultPrinterTip[] = "There is no Default Printer";
 inline constexpr char kFailureToSetDefault[] = "Failure to set Default Printer!";
 inline constexpr char kUnInstallQuestion[] = "Are you sure you want to do this ?";
+// In Windows' own words, as its Devices and Printers says it and its Settings name the switch.
+inline constexpr char kWindowsStopsManaging[] =
+    "Setting this printer as default means Windows will stop managing your default printer: it no "
+    "longer sets your default printer to be the one you used most recently.";
 
 }  // namespace zv

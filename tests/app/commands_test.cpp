@@ -5,6 +5,7 @@
 #include "FakeDialogs.h"
 #include "FakeNotifyIcon.h"
 #include "FakeSpooler.h"
+#include "FakeWindows.h"
 #include "RegistryFixture.h"
 #include "MainForm.h"
 #include "framework/Application.h"
@@ -49,6 +50,9 @@ class CommandsTest : public testing::Test {
 };
 
 TEST_F(CommandsTest, UnInstallAsksWithTheIconAwayAndOnlyYesRemovesEverythingAndEnds) {
+  TFakeWindows windows;  // the switch the program turned off, found with no value
+  windows.SetMode("1");
+  TTestKey::SetRaw(settings.Path(), kFoundModeValue, REG_SZ, "none", 5);
   form->mUnInstall->Click();
   EXPECT_EQ(dialogs.messages, (std::vector<std::string>{"Zorvane: UnInstall: Are you sure you want to do this ? 292"}));
   EXPECT_EQ(iconWhileAsked, static_cast<DWORD>(NIM_DELETE));
@@ -56,6 +60,7 @@ TEST_F(CommandsTest, UnInstallAsksWithTheIconAwayAndOnlyYesRemovesEverythingAndE
   EXPECT_EQ(tray.Messages(), (std::vector<DWORD>{NIM_DELETE, NIM_ADD}));  // No: the icon is back
   EXPECT_TRUE(form->ShortcutExists());
   EXPECT_TRUE(TTestKey::Exists(settings.Path()));
+  EXPECT_EQ(windows.Mode(), "1");
   EXPECT_FALSE(Quitting());
 
   tray.calls.clear();
@@ -63,6 +68,7 @@ TEST_F(CommandsTest, UnInstallAsksWithTheIconAwayAndOnlyYesRemovesEverythingAndE
   form->mUnInstall->Click();
   EXPECT_FALSE(form->ShortcutExists());
   EXPECT_FALSE(TTestKey::Exists(settings.Path()));
+  EXPECT_EQ(windows.Mode(), "none");
   EXPECT_EQ(tray.Messages(), (std::vector<DWORD>{NIM_DELETE}));  // the icon stays away
   EXPECT_TRUE(Quitting());
 }

@@ -7,8 +7,10 @@
 
 #include "FakeCups.h"
 #include "FakeSpooler.h"
+#include "FakeWindows.h"
 #include "RegistryFixture.h"
 #include "framework/Window.h"
+#include "product/Product.h"
 
 namespace zv::test {
 namespace {
@@ -21,8 +23,9 @@ class TFakeView : public ICoreView {
   }
   void ReportFailure(bool beep) override { failures.push_back(beep ? "beep and message" : "message"); }
   void PopUpMenu() override { ++popups; }
+  void Tell(const char* text) override { told.push_back(text); }
   int changes = 0, popups = 0;
-  std::vector<std::string> failures;
+  std::vector<std::string> failures, told;
   std::function<void()> During;  // what arrives while the view shows (its calls may dispatch messages)
 };
 
@@ -238,6 +241,63 @@ TEST_F(CoreTest, QuickChoicesSendTheLastToCupsAndAStaleCopyOfItsOldDefaultIsUndo
   core.Announced();
   EXPECT_EQ(spooler.Default(), "Beta,,");
   EXPECT_EQ(core.Tip(), "Beta");
+}
+
+// Windows 10 and later make the printer used last the default while they manage it: only a
+// choice in the menu turns that off and tells the user once, unless an administrator says no;
+// UnInstall puts back what was found unless the user set the switch since.
+TEST_F(CoreTest, OnlyAChoiceInTheMenuStopsWindowsManagingTheDefaultAndUnInstallPutsItBack) {
+  TFakeWindows windows;
+  const TTestKey policies[] = {TTestKey(kPolicyKey), TTestKey(kPolicyKey, HKEY_LOCAL_MACHINE)};
+  const struct {
+    TWindowsVersion version;
+    const char *before, *chosen;
+    HKEY policyRoot;
+    DWORD policy;
+    const char *userSets, *unInstalled;
+  } rows[] = {
+      {{10, 0, 19045}, "none", "1", nullptr, 0, nullptr, "none"},
+      {{10, 0, 22631}, "0", "1", nullptr, 0, nullptr, "0"},
+      {{10, 0, 19045}, "none", "1", nullptr, 0, "0", "0"},  // the user's own setting stays
+      {{10, 0, 19045}, "0", "1", nullptr, 0, "none", "none"},
+      {{10, 0, 10240}, "0", "0", nullptr, 0, nullptr, "0"},
+      {{6, 3, 9600}, "none", "none", nullptr, 0, nullptr, "none"},
+      {{10, 0, 19045}, "1", "1", nullptr, 0, nullptr, "1"},
+      {{10, 0, 19045}, "2", "2", nullptr, 0, nullptr, "2"},
+      {{10, 0, 19045}, "0", "0", HKEY_LOCAL_MACHINE, 1, nullptr, "0"},
+      {{10, 0, 19045}, "none", "none", HKEY_CURRENT_USER, 1, nullptr, "none"},
+      {{10, 0, 19045}, "0", "1", HKEY_LOCAL_MACHINE, 0, nullptr, "0"},
+  };
+  for (const auto& row : rows) {
+    const std::string what = std::to_string(row.version.Build) + " " + row.before + " " + std::to_string(row.policy);
+    key.Remove();
+    for (const TTestKey& policy : policies) policy.Remove();
+    if (row.policyRoot) TTestKey::SetRaw(kPolicyKey, kKeepManagingPolicy, REG_DWORD, &row.policy, 4, row.policyRoot);
+    windows.version = row.version;
+    windows.SetMode(row.before);
+    Start({{"P", ""}, {"Q", ""}}, "P,,");
+    spooler.SetDefault("Q,,");
+    core.Announced();  // followed, written back and announced
+    EXPECT_EQ(windows.Mode(), row.before) << what;
+    view.told.clear();
+    received = 0;
+    core.Apply(Entry("P"));
+    const bool changed = std::string(row.chosen) != row.before;
+    EXPECT_EQ(windows.Mode(), row.chosen) << what;
+    EXPECT_EQ(view.told.size(), changed ? 1u : 0u) << what;
+    if (row.userSets) windows.SetMode(row.userSets);
+    core.UnInstall();
+    EXPECT_EQ(windows.Mode(), row.unInstalled) << what;
+    EXPECT_EQ(received, changed && !row.userSets ? 2 : 1) << what << ": one announcement a change";
+  }
+  key.Remove();  // turned back on by the user and chosen again: off again, told no more
+  windows.SetMode("0");
+  view.told.clear();
+  core.Apply(Entry("Q"));
+  windows.SetMode("0");
+  core.Apply(Entry("P"));
+  EXPECT_EQ(windows.Mode(), "1");
+  EXPECT_EQ(view.told, std::vector<std::string>{kWindowsStopsManaging});
 }
 
 }  // namespace

@@ -8,6 +8,7 @@
 #include "FakeDialogs.h"
 #include "FakeNotifyIcon.h"
 #include "FakeSpooler.h"
+#include "FakeWindows.h"
 #include "RegistryFixture.h"
 #include "MainForm.h"
 #include "app/Messages.h"
@@ -159,8 +160,11 @@ TEST_F(NetworkPrintersTest, WhatCannotNameAnInstalledPrinterIsIgnoredAmongHundre
     EXPECT_EQ(spooler.Default(), "C,,") << network;
   }
   TTestKey::SetRaw(networks + "net 150", "Port", REG_SZ, "", 1);
+  TFakeWindows windows;
+  windows.SetMode("0");
   MoveTo("net 150");
   EXPECT_EQ(spooler.Default(), "B,,");
+  EXPECT_EQ(windows.Mode(), "0");  // the program's choice, not the user's: Windows keeps managing
 }
 
 // One network is one network on every visit, whether or not its router had answered when the

@@ -6,6 +6,7 @@
 #include "FakeNotifyIcon.h"
 #include "FakeSpooler.h"
 #include "RegistryFixture.h"
+#include "app/LegacyDefaultMode.h"
 #include "MainForm.h"
 #include "framework/Application.h"
 
@@ -92,12 +93,14 @@ TEST_F(SettingsTest, AMissingShortcutResetsTheOptionsOnlyWhereOneCanBeMade) {
     Store("Show Port Information", REG_DWORD, kYes);
     const std::string network = std::string(kKey) + "\\Networks\\10.1.0.1";
     TTestKey::SetRaw(network, "Device", REG_SZ, "A", 2);
+    Store(kFoundModeValue, REG_SZ, "none");
     ShortcutPath = path;
     DeleteFileA(path.c_str());
     auto form = Start(true);
     EXPECT_EQ(form->Core().Options.ShowPortInfo, !reset) << path;
     EXPECT_EQ(Stored("Show Port Information"), reset ? kNo : kYes) << path;
     EXPECT_TRUE(TTestKey::Exists(network)) << path << ": the printers remembered per network are the user's";
+    EXPECT_EQ(Stored(kFoundModeValue), "none") << path << ": UnInstall can still put Windows' switch back";
     DeleteFileA(path.c_str());
   }
   RemoveDirectoryA(folder.c_str());

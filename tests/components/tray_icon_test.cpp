@@ -84,5 +84,17 @@ TEST_F(TrayIconTest, DestructionRemovesOnlyAnActiveIconAndTheShellsRestartBrings
   EXPECT_EQ(shell.Messages(), (Calls{NIM_ADD, NIM_ADD, NIM_DELETE}));
 }
 
+TEST_F(TrayIconTest, ABalloonShowsOnlyOnTheShownIconWithItsTextsCutToFit) {
+  tray->ShowBalloon("title", "text");
+  tray->SetActive(true);
+  tray->ShowBalloon(std::string(100, 't'), std::string(300, 'x'));
+  ASSERT_EQ(shell.balloons.size(), 1u);
+  const NOTIFYICONDATAA& b = shell.balloons[0];
+  EXPECT_EQ(b.cbSize, static_cast<DWORD>(NOTIFYICONDATAA_V2_SIZE));
+  EXPECT_EQ(b.uFlags, static_cast<UINT>(NIF_INFO));  // the tip and the image stay as they are
+  EXPECT_EQ(b.hWnd, tray->WindowHandle());
+  EXPECT_EQ(std::string(b.szInfoTitle) + std::string(b.szInfo), std::string(63, 't') + std::string(255, 'x'));
+}
+
 }  // namespace
 }  // namespace zv::test

@@ -32,6 +32,7 @@ reg_query() {
     awk -v v="$2" 'index($0, "    " v "    ") == 1 { s = substr($0, length(v) + 9); sub(/^[A-Z_]+    /, "", s); print s }'
 }
 reg_is() { local data; data=$(reg_query "$1" "$2") || true; SEEN="$2 \"$data\""; [[ $data == $3 ]]; }
+WINDOWS_KEY='HKCU\Software\Microsoft\Windows NT\CurrentVersion\Windows'
 # profile_is PATTERN: the profile's default printer, read whole through an export (reg query's
 # output is cut to the console's code page, and printer names may be in any script).
 profile_is() {
@@ -43,6 +44,10 @@ profile_is() {
   rm -f "$export"
   SEEN="Device \"$data\""; [[ $data == $1 ]]
 }
+legacy_mode_is() { reg_is "$WINDOWS_KEY" LegacyDefaultPrinterMode "$1"; }  # Windows' switch; "" for none
+# as_windows VERSION: the program is told it runs on that Windows (win10, winxp) until the test ends.
+APPDEFAULTS='HKCU\Software\Wine\AppDefaults\ZORVANE.EXE'
+as_windows() { WINE reg add "$APPDEFAULTS" /v Version /d "$1" /f >/dev/null && AS_WINDOWS=$1; }
 cups_default_is() { SEEN=$(lpstat -d 2>&1); [ "$SEEN" = "system default destination: $1" ]; }
 SETTINGS='HKCU\Software\Zorvane'
 set_option() { WINE reg add "$SETTINGS" /v "$1" /t REG_DWORD /d "$2" /f >/dev/null; }
@@ -56,6 +61,7 @@ on_exit() {
     [ "$(ps -o ppid= -p "$pid")" -eq $$ ] 2>/dev/null || continue
     kill "$pid" 2>/dev/null && wait_until 5 ended "$pid" || kill -9 "$pid" 2>/dev/null || true
   done
+  [ -z "${AS_WINDOWS:-}" ] || WINE reg delete "$APPDEFAULTS" /f >/dev/null 2>&1 || true
   [ "$status" != 0 ] || echo "1 passed, 0 failed"
   [[ $status =~ ^(0|77)$ || -n ${FAILED:-} ]] || echo "FAIL: ended early with status $status at: $command" >&2
 }

@@ -1,8 +1,11 @@
 #!/usr/bin/env bash
 # A person's use: the first start (splash, StartUp shortcut, the icon only), a change made
 # elsewhere, the printer setup dialog, About, Exit; a later start with options set and 100
-# printers (more than a screen holds), switching from the menu, UnInstall.
+# printers (more than a screen holds), switching from the menu, UnInstall. On Windows 10, where
+# Windows manages the default printer and the user has left it on.
 source "$(dirname "$0")/lib.sh"
+as_windows win10
+WINE reg add "$WINDOWS_KEY" /v LegacyDefaultPrinterMode /t REG_DWORD /d 0 /f >/dev/null
 
 bench_queues beta_ink Alpha Laser_Office
 # With no StartUp shortcut and no settings, the next start is a first run.
@@ -16,6 +19,13 @@ icon_after_windows() {
   tray_shown && return 0
   [ -z "$BEFORE_ICON" ] && windows_shown && BEFORE_ICON=$SEEN && screenshot "$1"
   SEEN="no icon yet; before it: ${BEFORE_ICON:-nothing}"; return 1
+}
+
+# Wine's tray shows a balloon in a window of its own, with no name, about two seconds after the call.
+balloon_shown() {
+  local w
+  for w in $(xsearch --onlyvisible --class explorer.exe); do [ -n "$(xdotool getwindowname "$w")" ] || return 0; done
+  SEEN="no balloon"; return 1
 }
 
 empty_tray
@@ -36,6 +46,7 @@ check "start-up re-applied the default" wait_until 15 profile_is "beta_ink,,"
 
 WINE "$BUILD/tests/set_default.exe" "Alpha,winspool,CUPS:Alpha"
 check "a change elsewhere was written back in our form" wait_until 15 profile_is "Alpha,,"
+check "neither it nor the start stopped Windows managing the default" legacy_mode_is 0x0
 
 click_icon --repeat 2 --delay 100 1
 window_opens "a double-click opened the printer setup dialog" printer-setup-dialog
@@ -61,6 +72,9 @@ check "with the splash off nothing shows before the icon" test -z "$BEFORE_ICON"
 check "the start kept the printer with a comma in its name the default" wait_until 15 profile_is "Office,2F,,"
 menu tray-menu-names Down Down Down Down Down Down Down Return  # the first printer entry: 事務所
 check "a printer named in another script is chosen by its name" wait_until 15 profile_is "事務所,,"
+check "the choice stopped Windows managing the default" wait_until 10 legacy_mode_is 0x1
+check "and said so in the icon's balloon" wait_until 10 balloon_shown
+screenshot balloon
 menu tray-menu-100-printers Up Return  # the last entry: Printer_100
 check "switching in a menu with 100 printers works" wait_until 15 profile_is "Printer_100,,"
 
@@ -68,3 +82,4 @@ menu - Down Down Return
 window_opens "UnInstall asks first" uninstall-question
 xdotool key y  # Yes
 check "UnInstall ended the program" wait_until 15 ended "$ZV_PID"
+check "and Windows manages the default again" legacy_mode_is 0x0

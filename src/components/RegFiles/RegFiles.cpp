@@ -184,6 +184,18 @@ void TRegFile::WriteValue(const std::string& name, const TVariant& value) {
   CloseKey();
 }
 
+void TRegFile::DeleteValue(const std::string& name) {
+  std::string valueName = name, subPath;
+  SplitValueName(valueName, subPath);
+  if (!OpenKey(Key + subPath, true)) return;
+  const LONG result = RegDeleteValueA(openKey_.Get(), ValueNameArg(valueName));
+  if (result != ERROR_SUCCESS && result != ERROR_FILE_NOT_FOUND) {
+    CloseKeyAfterFailure();
+    CheckResult(result);
+  }
+  CloseKey();
+}
+
 std::string TRegFile::GetKeyPath(const std::string& subKey) const {
   if (subKey.empty()) return Key;
   return Key.empty() ? subKey : Key + "\\" + subKey;

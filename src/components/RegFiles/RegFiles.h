@@ -46,6 +46,8 @@ class TRegFile : public TComponent {
   void ReadValue(const std::string& name, TVariant& value);
   void ReadValueDef(const std::string& name, const TVariant& defaultValue, TVariant& value);
   void WriteValue(const std::string& name, const TVariant& value);
+  // A value that is not there is no failure.
+  void DeleteValue(const std::string& name);
   bool KeyExists(const std::string& subKey);
   void DeleteKey(const std::string& subKey);
   // The names of the keys right below the sub-key; none when it is not there.

@@ -14,6 +14,7 @@ class TShellNotifyIcon final : public INotifyIconApi {
   BOOL ShellNotifyIcon(DWORD message, TNotifyIconData& data) override {
     return Shell_NotifyIconA(message, reinterpret_cast<NOTIFYICONDATAA*>(&data));
   }
+  BOOL ShowBalloon(NOTIFYICONDATAA& data) override { return Shell_NotifyIconA(NIM_MODIFY, &data); }
 };
 
 }  // namespace
@@ -79,6 +80,22 @@ void TTrayIcon::FillIconData() {
   data_.hIcon = icon_->Handle();
   std::memset(data_.szTip, 0, sizeof data_.szTip);
   std::memcpy(data_.szTip, toolTip_.data(), std::min(toolTip_.size(), sizeof data_.szTip - 1));
+}
+
+void TTrayIcon::ShowBalloon(const std::string& title, const std::string& text) {
+  if (!IconShown()) return;
+  // The original record has no room for a balloon; the larger one of Windows 2000 serves this
+  // call alone, and it changes nothing but the balloon.
+  NOTIFYICONDATAA balloon{};
+  balloon.cbSize = NOTIFYICONDATAA_V2_SIZE;
+  balloon.hWnd = WindowHandle();
+  balloon.uID = data_.uID;
+  balloon.uFlags = NIF_INFO;
+  std::memcpy(balloon.szInfo, text.data(), std::min(text.size(), sizeof balloon.szInfo - 1));
+  std::memcpy(balloon.szInfoTitle, title.data(), std::min(title.size(), sizeof balloon.szInfoTitle - 1));
+  balloon.uTimeout = 10000;
+  balloon.dwInfoFlags = NIIF_INFO;
+  NotifyIconApi().ShowBalloon(balloon);
 }
 
 void TTrayIcon::AddIcon() {

@@ -31,6 +31,7 @@ struct TNotifyIconData {
 };
 #if defined(__i386__)
 static_assert(sizeof(TNotifyIconData) == 88);
+static_assert(NOTIFYICONDATAA_V2_SIZE == 488);
 #endif
 
 // Shell_NotifyIconA, replaceable so tests can count and inspect the calls.
@@ -38,6 +39,8 @@ class INotifyIconApi {
  public:
   virtual ~INotifyIconApi() = default;
   virtual BOOL ShellNotifyIcon(DWORD message, TNotifyIconData& data) = 0;
+  // A balloon on the icon (NIM_MODIFY with NIF_INFO), in the shell's larger record.
+  virtual BOOL ShowBalloon(NOTIFYICONDATAA& data) = 0;
 };
 template <>
 INotifyIconApi& TSeam<INotifyIconApi>::Platform();
@@ -58,6 +61,8 @@ class TTrayIcon : public TComponent {
   void SetIcon(const TIcon* icon);
   const std::string& ToolTip() const { return toolTip_; }
   void SetToolTip(const std::string& text);
+  // Tells the user something in the tip's balloon while the icon is shown; texts too long are cut.
+  void ShowBalloon(const std::string& title, const std::string& text);
   TNotifyEvent OnClick;
   TNotifyEvent OnDblClick;
   TMouseEvent OnRightClick;
