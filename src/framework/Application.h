@@ -24,7 +24,6 @@ class TApplication : public TComponent {
   ~TApplication() override;
 
   HWND Handle() const { return window_->Handle(); }
-  HINSTANCE Instance() const { return GetModuleHandleA(nullptr); }
   const std::string& Title() const { return title_; }
   void SetTitle(const std::string& title);
 

@@ -15,9 +15,6 @@ class TComponent {
   TComponent& operator=(const TComponent&) = delete;
 
   TComponent* Owner() const { return owner_; }
-  std::size_t ComponentCount() const { return components_.size(); }
-  const std::string& Name() const { return name_; }
-  void SetName(std::string name) { name_ = std::move(name); }
 
   // Design mode: set by a designer (and by tests); never in the running program.
   bool Designing() const { return designing_; }
@@ -31,7 +28,6 @@ class TComponent {
   TComponent* owner_;
   std::list<TComponent*> components_;
   std::list<TComponent*>::iterator ownerSlot_;  // our place in the owner's list: O(1) removal
-  std::string name_;
   bool designing_ = false;
 };
 

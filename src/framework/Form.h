@@ -60,7 +60,6 @@ class TForm : public TComponent {
   int Height() const;
   void SetBounds(int left, int top, int width, int height);
   void SetWidth(int width) { SetBounds(Left(), Top(), width, Height()); }
-  void SetHeight(int height) { SetBounds(Left(), Top(), Width(), height); }
   void SetClientSize(int width, int height);
   int ClientWidth() const;
   int ClientHeight() const;

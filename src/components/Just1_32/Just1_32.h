@@ -20,7 +20,6 @@ class TPreviousInstance {
   void Detect(const std::string& modulePath);
   const std::string& MutexName() const { return mutexName_; }
   bool Found() const { return found_; }
-  HANDLE MutexHandle() const { return mutex_.Get(); }
   void CloseMutex();
 
  private:

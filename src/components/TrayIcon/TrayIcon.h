@@ -70,11 +70,9 @@ class TTrayIcon : public TComponent {
   std::function<bool()> CanPopup;
   // After a menu that CanPopup let through has closed and the item chosen in it has run.
   TNotifyEvent OnPopupClosed;
-  TPopupMenu* PopupMenu() const { return popupMenu_; }
   void SetPopupMenu(TPopupMenu* menu) { popupMenu_ = menu; }
 
   HWND WindowHandle() const { return window_ ? window_->Handle() : nullptr; }
-  const TNotifyIconData& IconData() const { return data_; }
 
  private:
   void FillIconData();
