@@ -12,10 +12,30 @@ namespace zv::test {
 
 class TTestKey {
  public:
+  // Under the machine's key, in the 64-bit programs' view, where Group Policy writes.
   explicit TTestKey(std::string path, HKEY root = HKEY_CURRENT_USER) : path_(std::move(path)), root_(root) { Remove(); }
   ~TTestKey() { Remove(); }
   const std::string& Path() const { return path_; }
-  void Remove() const { SHDeleteKeyA(root_, path_.c_str()); }
+  void Remove() const {
+    const std::size_t slash = path_.rfind('\\');
+    HKEY parent;
+    if (RegOpenKeyExA(root_, path_.substr(0, slash).c_str(), 0, KEY_ALL_ACCESS | KEY_WOW64_64KEY, &parent) != ERROR_SUCCESS) return;
+    SHDeleteKeyA(parent, path_.substr(slash + 1).c_str());
+    RegCloseKey(parent);
+  }
+  // A value below the key ("": the key itself), made with the keys it needs.
+  void Set(const std::string& sub, const std::string& name, DWORD type, const void* data, DWORD size) const {
+    HKEY key;
+    if (RegCreateKeyExA(root_, (sub.empty() ? path_ : path_ + "\\" + sub).c_str(), 0, nullptr, 0,
+                        KEY_ALL_ACCESS | KEY_WOW64_64KEY, nullptr, &key, nullptr) != ERROR_SUCCESS)
+      return;
+    RegSetValueExA(key, name.c_str(), 0, type, static_cast<const BYTE*>(data), size);
+    RegCloseKey(key);
+  }
+  void Set(const std::string& sub, const std::string& name, const std::string& text) const {
+    Set(sub, name, REG_SZ, text.c_str(), static_cast<DWORD>(text.size() + 1));
+  }
+  void Set(const std::string& sub, const std::string& name, DWORD number) const { Set(sub, name, REG_DWORD, &number, 4); }
 
   static bool Exists(const std::string& path) {
     HKEY key;

@@ -1,5 +1,7 @@
 #include "app/LegacyDefaultMode.h"
 
+#include "app/Policy.h"
+
 #include <exception>
 #include <utility>
 

@@ -32,9 +32,6 @@ inline constexpr char kLegacyModeValue[] = "LegacyDefaultPrinterMode";
 // Under the settings key: the switch as the program found it before it turned management off,
 // "0" or "none" (no value); there at all, the user has been told.
 inline constexpr char kFoundModeValue[] = "LegacyDefaultPrinterMode Found";
-// The organisation's say, under HKLM or HKCU: 1 keeps Windows managing the default printer.
-inline constexpr char kPolicyKey[] = "Software\\Policies\\Zorvane";
-inline constexpr char kKeepManagingPolicy[] = "Keep Windows Managing The Default Printer";
 
 // Whether that Windows manages the default printer (and has the switch).
 bool ManagesDefaultPrinter(const TWindowsVersion& version);

@@ -315,14 +315,15 @@ INetworkCalls& TSeam<INetworkCalls>::Platform() {
 TNetworkPrinters::TNetworkPrinters(HWND window, std::string settingsKey)
     : window_(window), settingsKey_(std::move(settingsKey)) {}
 
-void TNetworkPrinters::Start(bool on) {
-  Join(on);
-  if (on_ && RoutesMoved()) TakeIn(latest_);
+void TNetworkPrinters::Start(bool on, bool watch) {
+  Join(on, watch);
+  if (watch_ && RoutesMoved()) TakeIn(latest_);
   recallOnAnswer_ = false;
 }
 
-void TNetworkPrinters::Join(bool on) {
+void TNetworkPrinters::Join(bool on, bool watch) {
   on_ = on;
+  watch_ = on || watch;
   taken_.reset();
   visit_ = {};
   keptIncomplete_ = false;
@@ -331,26 +332,28 @@ void TNetworkPrinters::Join(bool on) {
 }
 
 void TNetworkPrinters::Listen() {
-  if (on_) notices_ = Network().AwaitRouteChange(window_, WM_ROUTECHANGED);
+  if (watch_) notices_ = Network().AwaitRouteChange(window_, WM_ROUTECHANGED);
   Pace();
 }
 
 void TNetworkPrinters::Pace() {
   if (!window_) return;
-  if (on_ && (!notices_ || (!visit_.Gateway.empty() && !visit_.Complete())))
+  if (watch_ && (!notices_ || (!visit_.Gateway.empty() && !visit_.Complete())))
     SetTimer(window_, kNetworkTimer, kNetworkCheckMs, nullptr);
   else
     KillTimer(window_, kNetworkTimer);
 }
 
 bool TNetworkPrinters::RoutesMoved() {
-  if (!on_) return false;
+  if (!watch_) return false;
   latest_ = Network().Look(false);
   return !taken_ || latest_ != *taken_;
 }
 
+bool TNetworkPrinters::Arrived() { return watch_ && TakeIn(latest_); }
+
 std::optional<TPrinterDevice> TNetworkPrinters::Recall() {
-  if (!on_ || !TakeIn(latest_)) return std::nullopt;
+  if (!on_) return std::nullopt;
   const std::string key = Resolve(visit_);
   if (key.empty()) return std::nullopt;
   return RememberedPrinter(key);
@@ -421,19 +424,20 @@ void TNetworkPrinters::Move(const std::string& from, const std::string& to) {
 }
 
 void TNetworkPrinters::Remember(const TPrinterDevice& printer) {
-  if (!on_) return;
+  if (!watch_) return;
   // Where the machine is now, even if the last look was before a move: the move is then known,
   // and coming back is one. The look alone tells that nothing moved.
   const TNetworkLook look = Network().Look(true);
   if (!taken_ || look != *taken_) TakeIn(look);
-  if (visit_.Gateway.empty()) return;
+  // What the router's answer brings (a rule's printer among it) no longer undoes this one.
+  recallOnAnswer_ = false;
+  if (!on_ || visit_.Gateway.empty()) return;
   // A printer that cannot be remembered leaves the switch done all the same.
   try {
     reg_.Key = settingsKey_ + "\\" + kNetworksKey + "\\" + visit_.Key();
     reg_.WriteValue("Device", TVariant(printer.DeviceName));
     reg_.WriteValue("Port", TVariant(printer.PortName));
     keptIncomplete_ = !visit_.Complete();
-    recallOnAnswer_ = false;
   } catch (const std::exception&) {
   }
 }

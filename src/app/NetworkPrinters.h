@@ -105,20 +105,24 @@ class TNetworkPrinters {
   TNetworkPrinters& operator=(const TNetworkPrinters&) = delete;
 
   bool On() const { return on_; }
-  // Turned on, the network of the moment is no move; off, nothing is watched or remembered.
-  void Start(bool on);
+  // Turned on, the network of the moment is no move; off, nothing is remembered, and nothing
+  // watched unless rules ask for moves (watch).
+  void Start(bool on, bool watch = false);
   // As Start, but the network of the moment is one the machine joins (the program's start).
-  void Join(bool on);
+  void Join(bool on, bool watch = false);
   // Asks again for the next notice of a route change (each notice answers one request).
   void Listen();
   // Whether anything the network is told by changed since the last look: the only reading while
   // nothing moves.
   bool RoutesMoved();
-  // Takes the look of RoutesMoved in: the printer remembered for the network the machine is on
-  // now, when that is another network than before (or the same one, now that its router answered,
-  // with nothing chosen meanwhile) and one has been remembered for it.
+  // Takes the look of RoutesMoved in: true when the machine is now on another network than before
+  // (or the same one, now that its router answered, with nothing chosen meanwhile), whose printer
+  // may apply.
+  bool Arrived();
+  // The printer remembered for the network of this visit, with the option on.
   std::optional<TPrinterDevice> Recall();
-  // The printer that became the default is the one for the network the machine is on now.
+  // The printer that became the default is the one for the network the machine is on now (kept
+  // with the option on; watched for rules, it is no longer undone by the router's answer).
   void Remember(const TPrinterDevice& printer);
   // The network of this visit: incomplete until its router answered.
   const TNetwork& Visit() const { return visit_; }
@@ -139,6 +143,7 @@ class TNetworkPrinters {
   TRegFile reg_{nullptr};
   std::string settingsKey_;
   bool on_ = false;
+  bool watch_ = false;  // on, or rules that ask for moves
   bool notices_ = false;
   // The last look taken in, and the one RoutesMoved made since.
   std::optional<TNetworkLook> taken_;

@@ -44,7 +44,14 @@ TPrinterCore::TPrinterCore(HWND window, ICoreView& view, const std::string& sett
                [window] {
                  if (window) PostMessageA(window, WM_RUNWAITING, 0, 0);
                }) {
-  for (const TOptionRow& row : kOptionRows) Options.*row.Member = row.Default;
+  for (const TOptionRow& row : kOptionRows) own_.*row.Member = row.Default;
+  policy_.Read();
+  Options = policy_.Overlay(own_);
+}
+
+void TPrinterCore::SetOwnOptions(const TOptions& own) {
+  own_ = own;
+  Options = policy_.Overlay(own_);
 }
 
 TPrinterCore::~TPrinterCore() = default;
@@ -151,6 +158,11 @@ void TPrinterCore::ApplyEntry(int entry, TWhy why) {
   };
   TMenuEntry& chosen = entries_[static_cast<std::size_t>(target)];
   const bool writable = chosen.Whole && NamedDevice(value, listed) == now.DeviceName;
+  if (!writable && why == TWhy::PolicyRule) {
+    // A rule changes nothing it cannot carry out: the check mark stays where it was.
+    if (checked >= 0) entries_[static_cast<std::size_t>(checked)].Checked = true;
+    return;
+  }
   if (!writable && !Asked(why)) {
     // The profile names this printer already, in words of its own: they stay.
     chosen.Checked = true;
@@ -168,8 +180,12 @@ void TPrinterCore::ApplyEntry(int entry, TWhy why) {
   chosenValue_ = value;
   chosen.Checked = true;
   tip_ = chosen.Caption;
-  // A printer that becomes the default, chosen here or elsewhere, is the one for this network.
-  if (why == TWhy::UserChoice || why == TWhy::FollowElsewhere) network_.Remember(now);
+  // A printer that becomes the default, chosen here or elsewhere, is the one for this network; the
+  // one a rule set stays the rule's, also when an announcement from elsewhere finds it still the default.
+  const bool ruled = why == TWhy::PolicyRule ||
+                     (why != TWhy::UserChoice && why != TWhy::NetworkRecall && ruled_ == now.DeviceName);
+  ruled_ = ruled ? now.DeviceName : std::string();
+  if (!ruled && (why == TWhy::UserChoice || why == TWhy::FollowElsewhere)) network_.Remember(now);
   // Only the user's own choice stops Windows making the printer used last the default; the switch
   // lives beside the profile's value, and the one announcement tells of both.
   const bool tell = why == TWhy::UserChoice && legacyMode_.UserChose();
@@ -216,24 +232,57 @@ bool TPrinterCore::MenuMayOpen() {
 
 void TPrinterCore::MenuClosed() { waiting_.Leave(); }
 
-void TPrinterCore::WatchNetwork() { network_.Start(Options.RememberPerNetwork); }
+void TPrinterCore::WatchNetwork() { network_.Start(Options.RememberPerNetwork, policy_.HasRules()); }
 
 void TPrinterCore::JoinNetwork() {
-  network_.Join(Options.RememberPerNetwork);
+  network_.Join(Options.RememberPerNetwork, policy_.HasRules());
   LookAtNetwork();
 }
 
 void TPrinterCore::LookAtNetwork() {
   // Only the routing table is read while nothing moves.
   if (!network_.RoutesMoved() || !waiting_.NowOrLater(TWaitingWork::LookAtNetwork)) return;
-  const std::optional<TPrinterDevice> remembered = network_.Recall();
-  if (!remembered) return;
-  for (std::size_t i = 0; i < entries_.size(); ++i) {
-    const TPrinterDevice& shown = entries_[i].Printer;
-    if (shown.DeviceName != remembered->DeviceName || shown.PortName != remembered->PortName) continue;
-    if (!entries_[i].Checked) ApplyEntry(static_cast<int>(i), TWhy::NetworkRecall);
+  if (!network_.Arrived()) return;
+  // The user's own printer for this network first; else what the rules, read now, name for it.
+  if (const std::optional<TPrinterDevice> remembered = network_.Recall()) {
+    ApplyListed(
+        [&](const TPrinterDevice& shown) {
+          return shown.DeviceName == remembered->DeviceName && shown.PortName == remembered->PortName;
+        },
+        TWhy::NetworkRecall);
     return;
   }
+  policy_.ReadRules();
+  const std::string ruled = policy_.PrinterFor(network_.Visit());
+  // Administrators write names as people do: in any case, as the system compares them.
+  if (!ruled.empty())
+    ApplyListed([&](const TPrinterDevice& shown) { return lstrcmpiA(shown.DeviceName.c_str(), ruled.c_str()) == 0; },
+                TWhy::PolicyRule);
+}
+
+void TPrinterCore::ApplyListed(const std::function<bool(const TPrinterDevice&)>& wanted, TWhy why) {
+  for (std::size_t i = 0; i < entries_.size(); ++i) {
+    if (!wanted(entries_[i].Printer)) continue;
+    if (!entries_[i].Checked) ApplyEntry(static_cast<int>(i), why);
+    return;
+  }
+}
+
+void TPrinterCore::PolicyChanged() {
+  if (!waiting_.NowOrLater(TWaitingWork::ReadPolicy)) return;
+  const TOptions before = Options;
+  const bool rules = policy_.HasRules();
+  policy_.Read();
+  Options = policy_.Overlay(own_);
+  // An option the policy turned is followed as a click on it would be.
+  bool watching = false;
+  for (const TOptionRow& row : kOptionRows)
+    if (Options.*row.Member != before.*row.Member && row.Changed) {
+      (this->*row.Changed)();
+      watching = watching || row.Changed == &TPrinterCore::WatchNetwork;
+    }
+  if (!watching && policy_.HasRules() != rules) WatchNetwork();
+  view_.CoreChanged();
 }
 
 void TPrinterCore::RouteChanged() {
@@ -270,6 +319,9 @@ void TPrinterCore::RunWaiting() {
         break;
       case TWaitingWork::LookAtNetwork:
         LookAtNetwork();
+        break;
+      case TWaitingWork::ReadPolicy:
+        PolicyChanged();
         break;
     }
 }

@@ -1,12 +1,14 @@
 #pragma once
 // The program's own logic, with no window of its own: what the menu's printer section shows and
 // which printer each entry stands for, making a printer the default, following a change made
-// elsewhere, keeping a choice once CUPS took it, and the printer per network. It reaches the
+// elsewhere, keeping a choice once CUPS took it, the printer per network and what the
+// organisation's policy says. It reaches the
 // platform through the seams; the window turns messages and clicks into its calls and shows what
 // it says.
 #include <windows.h>
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -14,6 +16,8 @@
 #include "app/CoreView.h"
 #include "app/LegacyDefaultMode.h"
 #include "app/NetworkPrinters.h"
+#include "app/Options.h"
+#include "app/Policy.h"
 #include "app/Waiting.h"
 #include "app/cups_default.h"
 #include "printers/Printer.h"
@@ -33,13 +37,6 @@ struct TMenuEntry {
   bool Whole;  // false: the system gave its name with "?" for characters, and it is never written
 };
 
-// The options; what they are at a first start is in kOptionRows below.
-struct TOptions {
-  bool ShowPortInfo = false;
-  bool ShowSplash = false;
-  bool RememberPerNetwork = false;
-};
-
 class TPrinterCore {
  public:
   // The window gets the notices of the CUPS step and of the network, and the wake-up for waiting
@@ -49,7 +46,14 @@ class TPrinterCore {
   TPrinterCore(const TPrinterCore&) = delete;
   TPrinterCore& operator=(const TPrinterCore&) = delete;
 
+  // The options in force: the user's own, with what the policy forces.
   TOptions Options;
+  // The user's own options, as stored: a forced option keeps its own value, which comes back when
+  // the policy goes. Sets Options.
+  void SetOwnOptions(const TOptions& own);
+  const TOptions& OwnOptions() const { return own_; }
+  // The policy forces the option: it cannot be changed from the menu.
+  bool Forced(bool TOptions::*member) const { return policy_.Forced(member).has_value(); }
 
   const std::vector<TMenuEntry>& Entries() const { return entries_; }
   // Changes at every rebuild: the menu is made anew only then.
@@ -75,6 +79,10 @@ class TPrinterCore {
   void Refresh();
   // Another program announced a change of the profile; the program's own echo is dropped.
   void Announced();
+  // The system announced a change of policy: the rules and forced options are read again. A rule
+  // changed for the network the machine is on takes effect at its next move, as a deployment's
+  // refresh must not undo the user's choice.
+  void PolicyChanged();
   // A right-click: true when the menu may open now (it then counts as a change until
   // MenuClosed); otherwise it is shown once the change under way has ended.
   bool MenuMayOpen();
@@ -97,9 +105,13 @@ class TPrinterCore {
 
  private:
   // Why a printer is being made the default: it decides what is remembered and what is reported.
-  enum class TWhy { Reapply, FollowElsewhere, UserChoice, NetworkRecall };
+  // PolicyRule: a rule named it for the network; it is not remembered as the user's, and a printer
+  // that is not installed changes nothing, without a word.
+  enum class TWhy { Reapply, FollowElsewhere, UserChoice, NetworkRecall, PolicyRule };
   static bool Asked(TWhy why);
   void ApplyEntry(int entry, TWhy why);
+  // The first entry whose printer is the one wanted becomes the default, unless it is already.
+  void ApplyListed(const std::function<bool(const TPrinterDevice&)>& wanted, TWhy why);
   void FollowChange();
   void Announce();
 
@@ -115,6 +127,10 @@ class TPrinterCore {
   std::unique_ptr<TCupsDefault> cups_;
   TNetworkPrinters network_;
   TLegacyDefaultMode legacyMode_;
+  TPolicy policy_;
+  TOptions own_;
+  // The default a rule set, while it is: following it is no choice of the user's to remember.
+  std::string ruled_;
   TWaiting waiting_;
 };
 

@@ -9,11 +9,12 @@
 //  - Announcing: the program's own announcement of a new default is on its way to every window;
 //    the echo of it that reaches the program is no change made elsewhere and is dropped.
 //  - MenuOpen: the menu is up, and the choice made in it is carried out before anything else.
-//  While any of these is under way, announcements from elsewhere, right-clicks and looks at the
-//  network wait.
+//  While any of these is under way, announcements from elsewhere, right-clicks, looks at the
+//  network and changes of policy wait.
 //  - Settling: nothing is under way, but under Wine CUPS has not yet followed the last choice: a
 //    Windows program started now may still copy CUPS's old default into the profile. The menu
-//    opens and a printer can be chosen; announcements and looks at the network wait.
+//    opens and a printer can be chosen; announcements, looks at the network and changes of policy
+//    wait.
 // Waiting work runs when the state allows it, through a message the window posts to itself:
 // never inside the change that made it wait.
 #include <algorithm>
@@ -23,7 +24,7 @@
 namespace zv {
 
 enum class TChangeKind { Rebuilding, Switching, Announcing, MenuOpen };
-enum class TWaitingWork { FollowChange, ShowMenu, LookAtNetwork };
+enum class TWaitingWork { FollowChange, ShowMenu, LookAtNetwork, ReadPolicy };
 
 class TWaiting {
  public:

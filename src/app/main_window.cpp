@@ -119,8 +119,13 @@ void TMainForm::FormCreate() {
 
 LRESULT TMainForm::WndProc(UINT message, WPARAM wParam, LPARAM lParam) {
   switch (message) {
-    case WM_WININICHANGE:
-      HandleWinIniChange();
+    case WM_WININICHANGE:  // also WM_SETTINGCHANGE
+      // A change of policy is no change of the default printer. The program's own announcement is
+      // told by its flag: its text may arrive garbled.
+      if (!core_->Announcing() && lParam && lstrcmpiA(reinterpret_cast<const char*>(lParam), "Policy") == 0)
+        core_->PolicyChanged();
+      else
+        HandleWinIniChange();
       return 0;
     case WM_RUNWAITING:
       core_->RunWaiting();
@@ -167,6 +172,7 @@ void TMainForm::CoreChanged() {
     for (std::size_t i = 0; i < entries.size(); ++i)
       items.Items(FixedCount + 1 + static_cast<int>(i))->SetChecked(entries[i].Checked);
   }
+  ShowOptions();
   ShowTip();
 }
 
@@ -220,7 +226,11 @@ void TMainForm::SetOptionsOnClick(TComponent* sender) {
   const int index = static_cast<TMenuItem*>(sender)->MenuIndex();
   if (index < 0 || index >= static_cast<int>(std::size(kOptionRows))) return;
   const TOptionRow& row = kOptionRows[index];
-  core_->Options.*row.Member = !(core_->Options.*row.Member);
+  // A forced option's item is greyed: nothing chooses it, and the policy's value holds.
+  if (core_->Forced(row.Member)) return;
+  TOptions own = core_->OwnOptions();
+  own.*row.Member = !(own.*row.Member);
+  core_->SetOwnOptions(own);
   SaveOptions();
   if (row.Changed) (core_.get()->*row.Changed)();
 }

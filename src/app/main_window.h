@@ -102,6 +102,8 @@ class TMainForm : public TForm, private ICoreView {
   // The one place that sets the tool tip: what the core says.
   void ShowTip();
   void CoreChanged() override;
+  // The options' check marks, and greyed those the policy forces.
+  void ShowOptions();
   void ReportFailure(bool beep) override;
   void PopUpMenu() override;
   void Tell(const char* text) override;

@@ -21,7 +21,7 @@ std::string OptionName(const std::string& caption) {
 }
 
 void TMainForm::LoadSettings() {
-  TOptions& options = Core().Options;
+  TOptions options = Core().OwnOptions();
   // A settings key that cannot be read leaves the options as they are; nothing is reported.
   try {
     Reg->Key = SettingsKey();
@@ -51,16 +51,23 @@ void TMainForm::LoadSettings() {
   }
   // Also after a value that could not be read: a check mark that disagrees with its option would
   // turn the option the wrong way when clicked.
-  for (std::size_t i = 0; i < std::size(kOptionRows); ++i)
-    mOptions->Items(static_cast<int>(i))->SetChecked(options.*kOptionRows[i].Member);
+  Core().SetOwnOptions(options);
+  ShowOptions();
 }
 
 void TMainForm::SaveOptions() {
   Reg->Key = SettingsKey();
+  // The user's own: an option the policy forces keeps the value the user stored.
+  for (const TOptionRow& row : kOptionRows)
+    Reg->WriteValue(OptionName(row.Caption), TVariant(Core().OwnOptions().*row.Member));
+  ShowOptions();
+}
+
+void TMainForm::ShowOptions() {
   for (std::size_t i = 0; i < std::size(kOptionRows); ++i) {
-    const bool value = Core().Options.*kOptionRows[i].Member;
-    Reg->WriteValue(OptionName(kOptionRows[i].Caption), TVariant(value));
-    mOptions->Items(static_cast<int>(i))->SetChecked(value);
+    TMenuItem* item = mOptions->Items(static_cast<int>(i));
+    item->SetChecked(Core().Options.*kOptionRows[i].Member);
+    item->SetEnabled(!Core().Forced(kOptionRows[i].Member));
   }
 }
 

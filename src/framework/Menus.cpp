@@ -72,7 +72,7 @@ HMENU TPopupMenu::BuildLevel(TMenuItem& level) {
       AppendMenuA(menu.Get(), MF_SEPARATOR, 0, nullptr);
       continue;
     }
-    UINT flags = MF_STRING | (item->checked_ ? MF_CHECKED : MF_UNCHECKED);
+    UINT flags = MF_STRING | (item->checked_ ? MF_CHECKED : MF_UNCHECKED) | (item->enabled_ ? MF_ENABLED : MF_GRAYED);
     if (item->Count() > 0) {
       TMenuHandle sub(BuildLevel(*item));
       if (AppendMenuA(menu.Get(), flags | MF_POPUP, reinterpret_cast<UINT_PTR>(sub.Get()), item->caption_.c_str()))

@@ -24,6 +24,9 @@ class TMenuItem : public TComponent {
   bool IsSeparator() const { return caption_ == "-"; }
   bool Checked() const { return checked_; }
   void SetChecked(bool checked) { checked_ = checked; }
+  // A disabled item is shown greyed and cannot be chosen.
+  bool Enabled() const { return enabled_; }
+  void SetEnabled(bool enabled) { enabled_ = enabled; }
   std::int32_t Tag() const { return tag_; }
   void SetTag(std::int32_t tag) { tag_ = tag; }
   TNotifyEvent OnClick;
@@ -46,6 +49,7 @@ class TMenuItem : public TComponent {
   void Detach();
   std::string caption_;
   bool checked_ = false;
+  bool enabled_ = true;
   std::int32_t tag_ = 0;
   TMenuItem* parent_ = nullptr;
   std::vector<TMenuItem*> items_;

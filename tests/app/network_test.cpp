@@ -202,6 +202,42 @@ TEST_F(NetworkPrintersTest, TheSameNetworkOnEveryVisitAndTwoRoutersNeverOne) {
   EXPECT_EQ(spooler.Default(), "C,,");
 }
 
+// An organisation's rules set the printer of a network whether or not the user remembers printers;
+// the user's own choice there wins; a rule never becomes the user's choice, nor is a printer not
+// installed a failure to report. The system's notice of a policy change is no change of printer.
+TEST_F(NetworkPrintersTest, ARuleSetsThePrinterOfItsNetworkAndTheUsersOwnChoiceThereWins) {
+  TTestKey machine{kPolicyKey, HKEY_LOCAL_MACHINE}, user{kPolicyKey};
+  TFakeDialogs dialogs;
+  machine.Set(kPolicyNetworksKey, "10.1.0.0/16", "a");  // as the system compares printer names
+  machine.Set(kPolicyNetworksKey, "10.9.0.0/16", "Z");  // not installed
+  user.Set(kPolicyNetworksKey, "office", "B");
+  const auto policyChanged = [&] { SendMessageA(form.Handle(), WM_SETTINGCHANGE, 0, reinterpret_cast<LPARAM>("Policy")); };
+  form.Core().SetOwnOptions({});
+  policyChanged();  // the option goes off, and the rules are watched for
+  const struct { const char* network; const char* choose; const char* expected; } steps[] = {
+      {"10.1.0.1 office", "", "A"}, {"10.2.0.1 office", "", "B"}, {"10.9.0.1 office", "", "B"},
+      {"10.1.0.1 office", "C", "C"}, {"10.2.0.1 office", "", "B"}, {"10.1.0.1 office", "", "A"},  // nothing remembered
+      {"10.1.0.1 office", "+", "A"}, {"10.1.0.1 office", "C", "C"}, {"10.2.0.1 office", "", "B"},  // "+": the option on
+      {"10.1.0.1 office", "", "C"}, {"10.2.0.1 office", "!", "B"},  // "!": an announcement that changes nothing
+      {"10.2.0.1 office", "A>", "B"}, {"10.1.0.1 office", "", "C"}, {"10.2.0.1 office", "", "A"},  // "A>": the rule now says A
+  };
+  for (const auto& step : steps) {
+    MoveTo(step.network);
+    if (step.choose == std::string("+")) form.mRememberPerNetwork->Click();
+    else if (step.choose == std::string("!")) SendMessageA(form.Handle(), WM_WININICHANGE, 0, reinterpret_cast<LPARAM>("windows"));
+    else if (step.choose == std::string("A>")) user.Set(kPolicyNetworksKey, "office", "A");
+    else if (*step.choose) Choose(step.choose);
+    EXPECT_EQ(spooler.Default(), step.expected + std::string(",,")) << step.network << " " << step.choose;
+  }
+  EXPECT_FALSE(TTestKey::Exists("Software\\Zorvane\\Networks\\10.2.0.1 office"));
+  EXPECT_TRUE(dialogs.messages.empty());
+  spooler.SetDefault("B,,");
+  policyChanged();
+  EXPECT_EQ(form.TrayForm->ToolTip(), "A");
+  SendMessageA(form.Handle(), WM_WININICHANGE, 0, reinterpret_cast<LPARAM>("windows"));
+  EXPECT_EQ(form.TrayForm->ToolTip(), "B");
+}
+
 // Where the system tells of route changes, each notice answers one request: the next is asked for at
 // once, so that every move is seen, not only the first.
 TEST_F(NetworkPrintersTest, EveryRouteChangeNoticeIsFollowedAndTheNextOneAskedFor) {

@@ -9,6 +9,8 @@
 #include "app/LegacyDefaultMode.h"
 #include "MainForm.h"
 #include "framework/Application.h"
+#include "framework/Handles.h"
+#include "framework/Menus.h"
 
 namespace zv::test {
 namespace {
@@ -104,6 +106,39 @@ TEST_F(SettingsTest, AMissingShortcutResetsTheOptionsOnlyWhereOneCanBeMade) {
     DeleteFileA(path.c_str());
   }
   RemoveDirectoryA(folder.c_str());
+}
+
+// An option the policy forces holds, greyed in the menu with its check mark; a click changes
+// neither it nor the user's own value, which comes back when the policy goes. The machine's wins.
+TEST_F(SettingsTest, AForcedOptionIsGreyedKeepsTheUsersOwnValueAndGivesItBackWhenThePolicyGoes) {
+  TTestKey machine{kPolicyKey, HKEY_LOCAL_MACHINE}, user{kPolicyKey};
+  Store("Show Port Information", REG_DWORD, kNo);
+  Store("Remember Printer per Network", REG_DWORD, kYes);
+  machine.Set("", "Show Port Information", 1);
+  user.Set("", "Show Port Information", 0u);
+  user.Set("", "Remember Printer per Network", 0u);
+  auto form = Start();
+  // (checked, greyed) of each option in the menu that pops up, and the options in force.
+  const auto shown = [&] {
+    TMenuHandle menu(form->PMenu->BuildMenu());
+    std::string states;
+    for (int i = 0; i < 3; ++i) {
+      const UINT state = GetMenuState(GetSubMenu(menu.Get(), 5), i, MF_BYPOSITION);
+      states += std::string(state & MF_CHECKED ? "x" : "-") + (state & MF_GRAYED ? "g " : "  ");
+    }
+    const TOptions& options = form->Core().Options;
+    return states + std::to_string(options.ShowPortInfo) + std::to_string(options.ShowSplash) + std::to_string(options.RememberPerNetwork);
+  };
+  EXPECT_EQ(shown(), "xg x  -g 110");
+  for (TMenuItem* item : {form->mShowPortInfo, form->mRememberPerNetwork, form->mShowSplashScreen}) item->Click();
+  EXPECT_EQ(shown(), "xg -  -g 100");
+  EXPECT_EQ(Stored("Show Port Information"), kNo);
+  EXPECT_EQ(Stored("Remember Printer per Network"), kYes);
+  EXPECT_EQ(Stored("Show Splash Screen"), kNo);
+  machine.Remove();
+  user.Remove();
+  SendMessageA(form->Handle(), WM_SETTINGCHANGE, 0, reinterpret_cast<LPARAM>("Policy"));
+  EXPECT_EQ(shown(), "-  -  x  001");
 }
 
 }  // namespace

@@ -2,8 +2,10 @@
 # The printer follows the network: in a network namespace of its own, with two links to two gateways
 # that lead nowhere, the printer chosen on a network comes back when the machine returns to it, also to
 # a network whose router answered only after the choice; two routers behind one gateway address are two
-# networks; a first run keeps what was remembered; and with the option off nothing follows a move. Wine
-# answers network questions from its own services, so its whole session runs inside the namespace, with
+# networks; a first run keeps what was remembered; and with the option off nothing follows a move. A rule
+# of the organisation, written to the machine's policy key as a deployment writes it, sets the printer of
+# its network with the option off, the user's own choice there wins, and an option the policy forces
+# cannot be changed from the menu. Wine answers network questions from its own services, so its whole session runs inside the namespace, with
 # a prefix and a CUPS of its own, sharing only the display.
 source "$(dirname "$0")/lib.sh"  # skips as every test does, before the namespace
 if [ -z "${ZV_IN_NETNS:-}" ]; then
@@ -33,6 +35,10 @@ router 1 1
 move_to 1
 # Started without our output: ctest waits for whatever holds it.
 { bench_cups && bench_prefix; } </dev/null &>/dev/null || exit 1
+# The machine's policy key, in the 64-bit view where Group Policy writes (the prefix is kept between runs).
+POLICY='HKLM\Software\Policies\Zorvane'
+policy() { WINE reg "$@" /reg:64 >/dev/null 2>&1; }
+policy delete "$POLICY" /f || true
 
 bench_queues Ink Laser
 set_option "Remember Printer per Network" 0
@@ -82,12 +88,21 @@ check "Exit ends the program" exit_zorvane
 startup=$(reg_query 'HKCU\Software\Microsoft\Windows\CurrentVersion\Explorer\Shell Folders' StartUp)
 rm -f "$(WINE winepath -u "$startup\\Sets Windows 95 Default Printer.LNK")"
 set_option "Show Port Information" 1
-move_to 1
-launch_zorvane
+policy add "$POLICY\\Networks" /v 10.1.0.0/16 /d Laser /f  # network 1's subnet
+policy add "$POLICY" /v "Show Port Information" /t REG_DWORD /d 1 /f
+launch_zorvane  # on network 2
 await 60 "the icon after a first run" tray_shown
 check "a first run resets the options" wait_until 10 reg_is "$SETTINGS" "Show Port Information" 0x0
+move_to 1
+check "the rule for network 1's subnet makes Laser the default, the user's option off" wait_until 15 profile_is "Laser,*"
+menu - o
+screenshot network-policy-options  # Show Port Information greyed, with its check mark
+xdotool key s Escape Escape
+check "the option the policy forces cannot be changed from the menu" no wait_until 2 reg_is "$SETTINGS" "Show Port Information" 0xffffffff
 menu - o n
 check "the option is kept on" wait_until 10 reg_is "$SETTINGS" "Remember Printer per Network" 0xffffffff
 move_to 2
-check "and the networks remembered before it are kept: Laser on network 2" wait_until 15 profile_is "Laser,*"
+sleep 4  # a look at the network sees it
+move_to 1
+check "the networks remembered before it are kept: the user's Ink wins over the rule on network 1" wait_until 15 profile_is "Ink,*"
 check "Exit ends the program" exit_zorvane

@@ -2,6 +2,7 @@
 
 #include <shlwapi.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 
@@ -101,18 +102,22 @@ void TRegFile::CheckResult(LONG code) {
   throw ERegFileError(message);
 }
 
+REGSAM TRegFile::Access() const {
+  return (ReadOnly ? KEY_READ : KEY_ALL_ACCESS) | (View == rv64Bit ? KEY_WOW64_64KEY : 0);
+}
+
 bool TRegFile::OpenKey(const std::string& path, bool openOnly) {
   CloseKeyAfterFailure();  // one key at a time
   const HKEY root = RootKeyHandle(RootKey);
   HKEY key = nullptr;
   if (openOnly) {
-    if (RegOpenKeyExA(root, path.c_str(), 0, KEY_ALL_ACCESS, &key) != ERROR_SUCCESS) return false;
-  } else if (path.empty() || RootKey == hkDynData) {
-    if (RegOpenKeyExA(root, path.c_str(), 0, KEY_ALL_ACCESS, &key) != ERROR_SUCCESS) throw ERegFileError(kCantOpenKey);
+    if (RegOpenKeyExA(root, path.c_str(), 0, Access(), &key) != ERROR_SUCCESS) return false;
+  } else if (path.empty() || RootKey == hkDynData || ReadOnly) {
+    if (RegOpenKeyExA(root, path.c_str(), 0, Access(), &key) != ERROR_SUCCESS) throw ERegFileError(kCantOpenKey);
   } else {
     DWORD disposition = 0;
     char emptyClass[] = "";
-    CheckResult(RegCreateKeyExA(root, path.c_str(), 0, emptyClass, REG_OPTION_NON_VOLATILE, KEY_ALL_ACCESS, nullptr,
+    CheckResult(RegCreateKeyExA(root, path.c_str(), 0, emptyClass, REG_OPTION_NON_VOLATILE, Access(), nullptr,
                                 &key, &disposition));
   }
   openKey_.Reset(key);
@@ -242,6 +247,34 @@ std::vector<std::string> TRegFile::KeyNames(const std::string& subKey) {
   }
   CloseKey();
   return names;
+}
+
+std::vector<std::pair<std::string, TVariant>> TRegFile::Values(const std::string& subKey) {
+  std::vector<std::pair<std::string, TVariant>> values;
+  if (!OpenKey(GetKeyPath(subKey), true)) return values;
+  DWORD longestName = 0, longestData = 0;
+  if (RegQueryInfoKeyA(openKey_.Get(), nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, &longestName,
+                       &longestData, nullptr, nullptr) == ERROR_SUCCESS) {
+    // Room for the longest, and more for a longer one that another program writes meanwhile.
+    std::vector<char> name(longestName + 1);
+    std::vector<std::uint8_t> data(longestData + 1);
+    for (DWORD i = 0;;) {
+      DWORD nameSize = static_cast<DWORD>(name.size()), dataSize = static_cast<DWORD>(data.size()), type = REG_NONE;
+      const LONG result = RegEnumValueA(openKey_.Get(), i, name.data(), &nameSize, nullptr, &type, data.data(), &dataSize);
+      if (result == ERROR_MORE_DATA) {
+        name.resize(name.size() * 2);
+        data.resize(std::max<std::size_t>(data.size() * 2, dataSize));
+        continue;
+      }
+      if (result != ERROR_SUCCESS) break;
+      TVariant value;
+      RegDataToValue(type, data.data(), dataSize, value);
+      values.emplace_back(std::string(name.data(), nameSize), std::move(value));
+      ++i;
+    }
+  }
+  CloseKey();
+  return values;
 }
 
 }  // namespace zv

@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "framework/Component.h"
@@ -23,6 +24,9 @@ inline constexpr char kCantOpenKey[] = "Can't open a Key";
 inline constexpr char kInvalidVariantType[] = "Invalid variant type";
 
 enum TRootKey : std::uint8_t { hkClassesRoot, hkCurrentUser, hkLocalMachine, hkUsers, hkCurrentConfig, hkDynData };
+// Which of the machine's keys a 32-bit program sees on 64-bit Windows: its own (redirected), or
+// the 64-bit programs' keys, where Group Policy writes.
+enum TRegView : std::uint8_t { rvProgram, rv64Bit };
 
 // The predefined root key behind each enumerator (there is none for performance data).
 HKEY RootKeyHandle(TRootKey root);
@@ -42,6 +46,9 @@ class TRegFile : public TComponent {
 
   TRootKey RootKey = hkCurrentUser;
   std::string Key;
+  TRegView View = rvProgram;
+  // Keys are opened for reading only: what a user may read where only administrators may write.
+  bool ReadOnly = false;
 
   void ReadValue(const std::string& name, TVariant& value);
   void ReadValueDef(const std::string& name, const TVariant& defaultValue, TVariant& value);
@@ -52,6 +59,9 @@ class TRegFile : public TComponent {
   void DeleteKey(const std::string& subKey);
   // The names of the keys right below the sub-key; none when it is not there.
   std::vector<std::string> KeyNames(const std::string& subKey);
+  // Every value of the sub-key, named, whole however long; a value of a kind that has no value is
+  // empty. None when the sub-key is not there.
+  std::vector<std::pair<std::string, TVariant>> Values(const std::string& subKey);
   std::string GetKeyPath(const std::string& subKey) const;
 
   virtual bool OpenKey(const std::string& path, bool openOnly);
@@ -66,6 +76,7 @@ class TRegFile : public TComponent {
  private:
   // Closes the open key while a failure is already on its way; a close error then adds nothing.
   void CloseKeyAfterFailure() noexcept;
+  REGSAM Access() const;
   TKeyHandle openKey_;
 };
 
