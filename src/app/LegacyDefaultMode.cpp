@@ -78,9 +78,10 @@ bool TLegacyDefaultMode::UserChose() {
     const std::string found = Mode();
     if ((found != "0" && found != kNone) || PolicyKeepsWindowsManaging()) return false;
     const bool told = !Found().empty();
+    // What was found is kept first: a switch turned off that UnInstall could not put back would be lost.
+    KeepFound(found);
     reg_.Key = kWindowsKey;
     reg_.WriteValue(kLegacyModeValue, TVariant(std::int32_t{1}));
-    KeepFound(found);
     return !told;
   } catch (const std::exception&) {
     return false;

@@ -346,7 +346,8 @@ void TNetworkPrinters::Pace() {
 
 bool TNetworkPrinters::RoutesMoved() {
   if (!watch_) return false;
-  latest_ = Network().Look(false);
+  // A notice is rare and may be the only one a move brings: it gets a whole look.
+  latest_ = Network().Look(notices_);
   return !taken_ || latest_ != *taken_;
 }
 

@@ -142,7 +142,9 @@ void ReadKey(TRootKey root, TPolicyKey& key, bool options) {
             (value.AsInteger() == 0 || value.AsInteger() == 1))
           key.Forced[i] = value.AsInteger() == 1;
   } catch (const std::exception&) {
-    key = TPolicyKey();
+    // Rules that cannot be read are none; options forced by an earlier reading stay forced.
+    key.Rules.clear();
+    if (options) key = TPolicyKey();
   }
 }
 

@@ -205,6 +205,9 @@ void TPrinterCore::Announce() {
 }
 
 void TPrinterCore::Refresh() {
+  // Clicked in the menu while CUPS has yet to follow a choice, the profile may hold a copy of its
+  // old default: re-applying it now would undo the choice.
+  if (!waiting_.NowOrLater(TWaitingWork::Refresh)) return;
   TWaiting::TChange change(waiting_, TChangeKind::Switching);
   Rebuild();
   ApplyEntry(-1, TWhy::Reapply);
@@ -310,9 +313,25 @@ void TPrinterCore::UnInstall() {
 }
 
 void TPrinterCore::RunWaiting() {
-  for (const TWaitingWork work : waiting_.TakeRunnable()) switch (work) {
+  const std::vector<TWaitingWork> runnable = waiting_.TakeRunnable();
+  std::size_t next = 0;
+  try {
+    for (; next < runnable.size(); ++next) Run(runnable[next]);
+  } catch (...) {
+    // What a failure left undone is kept for the next wake-up, not lost with it.
+    for (++next; next < runnable.size(); ++next) waiting_.NowOrLater(runnable[next]);
+    waiting_.WakeIfRunnable();
+    throw;
+  }
+}
+
+void TPrinterCore::Run(TWaitingWork work) {
+  switch (work) {
       case TWaitingWork::FollowChange:
         FollowChange();
+        break;
+      case TWaitingWork::Refresh:
+        Refresh();
         break;
       case TWaitingWork::ShowMenu:
         view_.PopUpMenu();

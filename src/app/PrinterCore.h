@@ -113,6 +113,7 @@ class TPrinterCore {
   // The first entry whose printer is the one wanted becomes the default, unless it is already.
   void ApplyListed(const std::function<bool(const TPrinterDevice&)>& wanted, TWhy why);
   void FollowChange();
+  void Run(TWaitingWork work);
   void Announce();
 
   HWND window_;

@@ -24,7 +24,7 @@
 namespace zv {
 
 enum class TChangeKind { Rebuilding, Switching, Announcing, MenuOpen };
-enum class TWaitingWork { FollowChange, ShowMenu, LookAtNetwork, ReadPolicy };
+enum class TWaitingWork { FollowChange, Refresh, ShowMenu, LookAtNetwork, ReadPolicy };
 
 class TWaiting {
  public:

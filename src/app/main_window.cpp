@@ -122,7 +122,7 @@ LRESULT TMainForm::WndProc(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_WININICHANGE:  // also WM_SETTINGCHANGE
       // A change of policy is no change of the default printer. The program's own announcement is
       // told by its flag: its text may arrive garbled.
-      if (!core_->Announcing() && lParam && lstrcmpiA(reinterpret_cast<const char*>(lParam), "Policy") == 0)
+      if (lParam && lstrcmpiA(reinterpret_cast<const char*>(lParam), "Policy") == 0)
         core_->PolicyChanged();
       else
         HandleWinIniChange();

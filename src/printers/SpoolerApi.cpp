@@ -3,6 +3,7 @@
 #include <winspool.h>
 
 #include <algorithm>
+#include <cwchar>
 #include <vector>
 
 #include "framework/Library.h"
@@ -27,8 +28,9 @@ static_assert(sizeof(PRINTER_INFO_5A) == 20);
 std::string Text(const char* text) { return text ? std::string(text) : std::string(); }
 
 // Where the process's code page is not UTF-8 (a Windows that does not honour the program's
-// manifest), a name the code page cannot hold arrives with "?" in place of characters: the wide
-// list tells which names these are, and their records, from the first given on, are marked.
+// manifest), a name the code page cannot hold arrives changed: "?" or a look-alike letter in place
+// of characters. The wide list tells which names these are: a name that does not come back whole
+// from the code page. Their records, from the first given on, are marked.
 void MarkPartialNames(DWORD flags, DWORD level, std::vector<TPrinterRecord>& printers, std::size_t first) {
   auto* call = enumPrintersWide.Get();
   DWORD needed = 0, returned = 0;
@@ -40,11 +42,14 @@ void MarkPartialNames(DWORD flags, DWORD level, std::vector<TPrinterRecord>& pri
   for (std::size_t i = 0; i < count; ++i) {
     // Both levels begin with the printer's name.
     const WCHAR* name = reinterpret_cast<const PRINTER_INFO_4W*>(buffer.data() + i * recordSize)->pPrinterName;
-    BOOL partial = FALSE;
-    const int size = name ? WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, name, -1, nullptr, 0, nullptr, &partial) : 0;
-    if (!partial || size <= 0) continue;
-    std::string narrow(static_cast<std::size_t>(size), '\0');
-    WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, name, -1, narrow.data(), size, nullptr, nullptr);
+    const int size = name ? WideCharToMultiByte(CP_ACP, 0, name, -1, nullptr, 0, nullptr, nullptr) : 0;
+    if (size <= 0) continue;
+    std::string narrow(static_cast<std::size_t>(size), '\0');  // as the 8-bit listing gives it
+    WideCharToMultiByte(CP_ACP, 0, name, -1, narrow.data(), size, nullptr, nullptr);
+    const int back = MultiByteToWideChar(CP_ACP, 0, narrow.c_str(), -1, nullptr, 0);
+    std::wstring wide(static_cast<std::size_t>(back > 0 ? back : 0), L'\0');
+    if (back > 0) MultiByteToWideChar(CP_ACP, 0, narrow.c_str(), -1, wide.data(), back);
+    if (back > 0 && std::wcscmp(wide.c_str(), name) == 0) continue;
     narrow.resize(static_cast<std::size_t>(size - 1));
     for (std::size_t r = first; r < printers.size(); ++r)
       if (printers[r].Name == narrow) printers[r].Whole = false;
@@ -92,9 +97,7 @@ class TRealSpooler final : public ISpoolerApi {
         printers.push_back({Text(info->pPrinterName), Text(info->pPortName)});
       }
     }
-    if (GetACP() != CP_UTF8 && std::any_of(printers.begin() + static_cast<std::ptrdiff_t>(first), printers.end(),
-                                           [](const TPrinterRecord& p) { return p.Name.find('?') != std::string::npos; }))
-      MarkPartialNames(flags, level, printers, first);
+    if (GetACP() != CP_UTF8) MarkPartialNames(flags, level, printers, first);
     return true;
   }
 
