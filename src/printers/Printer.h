@@ -43,7 +43,8 @@ struct TPrinterEntry {
 std::string NextField(const std::string& text, std::size_t& cursor);
 // The device named first in the profile's default-printer value.
 std::string DefaultDevice();
-// The port in a printer's entry of the profile's list of devices ("driver,port,..."), or empty.
+// The port in a printer's entry of the profile's list of devices ("driver,port"), or empty: all
+// that follows the driver, taken whole, as a port may hold commas (Wine's "CUPS:Office,2F").
 std::string ListedPort(const std::string& listing);
 
 class TPrinter {
