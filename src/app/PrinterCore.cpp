@@ -34,14 +34,9 @@ struct TPrintersList {
 }  // namespace
 
 TPrinterCore::TPrinterCore(HWND window, ICoreView& view, const std::string& settingsKey)
-    : window_(window),
-      view_(view),
-      cups_(std::make_unique<TCupsDefault>(window, WM_CUPSSETTLED)),
-      network_(window, settingsKey),
-      waiting_([this] { return cups_->Busy(); },
-               [window] {
-                 if (window) PostMessageA(window, WM_RUNWAITING, 0, 0);
-               }) {
+    : view_(view), cups_(std::make_unique<TCupsDefault>()), network_(window, settingsKey), waiting_([window] {
+        if (window) PostMessageA(window, WM_RUNWAITING, 0, 0);
+      }) {
   for (const TOptionRow& row : kOptionRows) Options.*row.Member = row.Default;
 }
 
@@ -132,7 +127,8 @@ void TPrinterCore::ApplyEntry(int entry, TWhy why) {
     return;
   }
 
-  // Reading the printers has loaded the spooler, which has copied CUPS's default into the profile.
+  // Reading the printers has loaded the spooler, which has copied CUPS's default into the profile
+  // (unless another program held it already).
   cups_->NoteCupsDefault();
   // Composed and written whole, however long the names are.
   const std::string value = now.DeviceName + "," + now.DriverName + "," + now.PortName;
@@ -142,7 +138,6 @@ void TPrinterCore::ApplyEntry(int entry, TWhy why) {
     view_.ReportFailure(false);
     return;
   }
-  chosen_ = value;
   TMenuEntry& chosen = entries_[static_cast<std::size_t>(target)];
   chosen.Checked = true;
   tip_ = chosen.Caption;
@@ -151,7 +146,7 @@ void TPrinterCore::ApplyEntry(int entry, TWhy why) {
   // Each call below may dispatch messages; the work they bring waits for the end of this change.
   view_.CoreChanged();
   Announce();
-  cups_->Keep(now.DeviceName, now.PortName.empty() ? ListedPort(listing) : now.PortName);
+  cups_->Keep(now.DeviceName, ListedPort(listing), why == TWhy::UserChoice || why == TWhy::NetworkRecall);
 }
 
 void TPrinterCore::Announce() {
@@ -174,8 +169,6 @@ void TPrinterCore::Announced() {
 }
 
 void TPrinterCore::FollowChange() {
-  // While CUPS has not yet followed a choice, the profile may hold a stale copy of its old
-  // default: following it would undo the choice.
   if (!waiting_.NowOrLater(TWaitingWork::FollowChange)) return;
   TWaiting::TChange change(waiting_, TChangeKind::Switching);
   Rebuild();
@@ -213,22 +206,6 @@ void TPrinterCore::LookAtNetwork() {
 void TPrinterCore::RouteChanged() {
   network_.Listen();
   LookAtNetwork();
-}
-
-void TPrinterCore::CupsSettled() {
-  if (cups_->Busy()) return;  // a later choice is on its way, and its own notice with it
-  KeepChoice();
-  if (window_) SetTimer(window_, kChoiceTimer, kChoiceRecheckMs, nullptr);
-  waiting_.WakeIfRunnable();
-}
-
-void TPrinterCore::KeepChoice() {
-  if (chosen_.empty() || cups_->Busy()) return;
-  const std::string device = DefaultDevice();
-  // Only a copy of the default CUPS had before is undone; a printer chosen elsewhere is followed.
-  std::size_t cursor = 0;
-  if (device == NextField(chosen_, cursor) || !cups_->Superseded(device)) return;
-  if (Spooler().WriteProfile("Windows", "Device", chosen_)) Announce();
 }
 
 void TPrinterCore::RunWaiting() {
