@@ -14,7 +14,6 @@
 
 #include "FakeDialogs.h"
 #include "FakeSpooler.h"
-#include "app/Messages.h"
 #include "app/PrinterCore.h"
 #include "app/cups_default.h"
 #include "MainForm.h"
@@ -94,16 +93,22 @@ void SwitchBench(int rounds) {
     return;
   }
   // One choice at a time, as a user makes them: CUPS follows each before the next round, so that
-  // neither figure carries the start of lpoptions that the one before left behind.
-  const auto settle = [&] {
-    for (const DWORD start = GetTickCount(); GetTickCount() - start < 3000;) {
+  // neither figure carries the start of lpoptions that the one before left behind. The real step
+  // runs; the bench only counts the steps that ended.
+  struct TCountedCups : TStandIn<ICupsPlatform> {
+    bool UnderWine() override { return TSeam<ICupsPlatform>::Platform().UnderWine(); }
+    bool Run(const std::vector<std::string>& arguments, HANDLE abandon) override {
+      const bool done = TSeam<ICupsPlatform>::Platform().Run(arguments, abandon);
+      InterlockedIncrement(&ended);
+      return done;
+    }
+    LONG ended = 0;
+  } counted;
+  const auto settle = [&](LONG ended) {
+    for (const DWORD start = GetTickCount(); GetTickCount() - start < 6000 && counted.ended < ended;) {
       MSG msg;
-      if (!PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
-        MsgWaitForMultipleObjects(0, nullptr, FALSE, 50, QS_ALLINPUT);
-        continue;
-      }
-      DispatchMessageA(&msg);
-      if (msg.message == WM_CUPSSETTLED) break;
+      while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&msg);
+      MsgWaitForMultipleObjects(0, nullptr, FALSE, 5, QS_ALLINPUT);
     }
     Sleep(50);  // and the shell that ran lpoptions has ended
   };
@@ -119,14 +124,14 @@ void SwitchBench(int rounds) {
       SendMessageTimeoutA(HWND_BROADCAST, WM_WININICHANGE, 0, reinterpret_cast<LPARAM>("windows"),
                           SMTO_NORMAL | SMTO_ABORTIFHUNG, 2000, &result);
     }));
+    const LONG ended = counted.ended + (counted.UnderWine() ? 1 : 0);
     program.push_back(Micros([&] { items.Items(position)->Click(); }));
-    settle();
+    settle(ended);
   }
   // The same choice without the CUPS step (as on Windows), to show what that step costs.
   struct TNoCups : TStandIn<ICupsPlatform> {
     bool UnderWine() override { return false; }
-    bool FileExists(const std::string&) override { return false; }
-    bool Run(const std::string&, DWORD) override { return false; }
+    bool Run(const std::vector<std::string>&, HANDLE) override { return false; }
   };
   std::vector<double> windowsWay;
   {

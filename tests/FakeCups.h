@@ -1,5 +1,6 @@
 #pragma once
-// lpoptions as the CUPS step sees it; a closed gate holds every run until the test opens it.
+// lpoptions as the CUPS step sees it; a closed gate holds every run until the test opens it or the
+// program lets go of the step.
 #include <chrono>
 #include <condition_variable>
 #include <mutex>
@@ -13,16 +14,19 @@ namespace zv::test {
 class TFakeCups : public TStandIn<ICupsPlatform> {
  public:
   bool wine = true;
-  std::string tool = "/usr/bin/lpoptions";  // the one there is
   bool succeed = true;
 
   bool UnderWine() override { return wine; }
-  bool FileExists(const std::string& unixPath) override { return unixPath == tool; }
-  bool Run(const std::string& command, DWORD) override {
+  bool Run(const std::vector<std::string>& arguments, HANDLE abandon) override {
+    std::string command;
+    for (const std::string& argument : arguments) command += (command.empty() ? "" : " ") + argument;
     std::unique_lock<std::mutex> guard(lock_);
     runs_.push_back(command);
     changed_.notify_all();
-    changed_.wait(guard, [this] { return open_; });
+    for (int waits = 0; !open_ && waits < 1000; ++waits) {  // at most 5 s: a step let go of ends at once
+      if (WaitForSingleObject(abandon, 0) == WAIT_OBJECT_0) return false;
+      changed_.wait_for(guard, std::chrono::milliseconds(5));
+    }
     return succeed;
   }
   void Gate(bool open) {

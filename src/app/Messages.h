@@ -6,15 +6,9 @@ namespace zv {
 
 // Work that waited for a change to end may run now (posted by the window to itself).
 inline constexpr UINT WM_RUNWAITING = WM_APP + 1;
-// From the CUPS step's thread: CUPS has the last choice, or gave up on it.
-inline constexpr UINT WM_CUPSSETTLED = WM_APP + 2;
 // The system's notice of a change of the routing table.
 inline constexpr UINT WM_ROUTECHANGED = WM_APP + 3;
 
-// The second look at the profile after CUPS took a choice: a program that read CUPS's old default
-// just before may write it a moment later.
-inline constexpr UINT_PTR kChoiceTimer = 1;
-inline constexpr UINT kChoiceRecheckMs = 500;
 // Where the system gives no notice of route changes, the routing table is read at this interval.
 inline constexpr UINT_PTR kNetworkTimer = 2;
 inline constexpr UINT kNetworkCheckMs = 3000;

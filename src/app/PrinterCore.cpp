@@ -35,15 +35,13 @@ struct TPrintersList {
 }  // namespace
 
 TPrinterCore::TPrinterCore(HWND window, ICoreView& view, const std::string& settingsKey)
-    : window_(window),
-      view_(view),
-      cups_(std::make_unique<TCupsDefault>(window, WM_CUPSSETTLED)),
+    : view_(view),
+      cups_(std::make_unique<TCupsDefault>()),
       network_(window, settingsKey),
       legacyMode_(settingsKey),
-      waiting_([this] { return cups_->Busy(); },
-               [window] {
-                 if (window) PostMessageA(window, WM_RUNWAITING, 0, 0);
-               }) {
+      waiting_([window] {
+        if (window) PostMessageA(window, WM_RUNWAITING, 0, 0);
+      }) {
   for (const TOptionRow& row : kOptionRows) own_.*row.Member = row.Default;
   policy_.Read();
   Options = policy_.Overlay(own_);
@@ -147,7 +145,8 @@ void TPrinterCore::ApplyEntry(int entry, TWhy why) {
     return;
   }
 
-  // Reading the printers has loaded the spooler, which has copied CUPS's default into the profile.
+  // Reading the printers has loaded the spooler, which has copied CUPS's default into the profile
+  // (unless another program held it already).
   cups_->NoteCupsDefault();
   // Composed and written whole, however long the names are. A value that would be read as naming
   // another printer (names may hold commas), or a name the system gave with "?" for characters,
@@ -176,8 +175,6 @@ void TPrinterCore::ApplyEntry(int entry, TWhy why) {
     view_.ReportFailure(false);
     return;
   }
-  chosen_ = now.DeviceName;
-  chosenValue_ = value;
   chosen.Checked = true;
   tip_ = chosen.Caption;
   // A printer that becomes the default, chosen here or elsewhere, is the one for this network; the
@@ -193,7 +190,7 @@ void TPrinterCore::ApplyEntry(int entry, TWhy why) {
   view_.CoreChanged();
   Announce();
   if (tell) view_.Tell(kWindowsStopsManaging);
-  cups_->Keep(now.DeviceName, now.PortName.empty() ? ListedPort(listing) : now.PortName);
+  cups_->Keep(now.DeviceName, ListedPort(listing), why == TWhy::UserChoice || why == TWhy::NetworkRecall);
 }
 
 void TPrinterCore::Announce() {
@@ -205,8 +202,7 @@ void TPrinterCore::Announce() {
 }
 
 void TPrinterCore::Refresh() {
-  // Clicked in the menu while CUPS has yet to follow a choice, the profile may hold a copy of its
-  // old default: re-applying it now would undo the choice.
+  // Clicked in the menu, it waits for the menu's change to end, as everything that rebuilds does.
   if (!waiting_.NowOrLater(TWaitingWork::Refresh)) return;
   TWaiting::TChange change(waiting_, TChangeKind::Switching);
   Rebuild();
@@ -219,8 +215,6 @@ void TPrinterCore::Announced() {
 }
 
 void TPrinterCore::FollowChange() {
-  // While CUPS has not yet followed a choice, the profile may hold a stale copy of its old
-  // default: following it would undo the choice.
   if (!waiting_.NowOrLater(TWaitingWork::FollowChange)) return;
   TWaiting::TChange change(waiting_, TChangeKind::Switching);
   Rebuild();
@@ -291,21 +285,6 @@ void TPrinterCore::PolicyChanged() {
 void TPrinterCore::RouteChanged() {
   network_.Listen();
   LookAtNetwork();
-}
-
-void TPrinterCore::CupsSettled() {
-  if (cups_->Busy()) return;  // a later choice is on its way, and its own notice with it
-  KeepChoice();
-  if (window_) SetTimer(window_, kChoiceTimer, kChoiceRecheckMs, nullptr);
-  waiting_.WakeIfRunnable();
-}
-
-void TPrinterCore::KeepChoice() {
-  if (chosen_.empty() || cups_->Busy()) return;
-  const std::string device = DefaultDevice();
-  // Only a copy of the default CUPS had before is undone; a printer chosen elsewhere is followed.
-  if (device == chosen_ || !cups_->Superseded(device)) return;
-  if (Spooler().WriteProfile("Windows", "Device", chosenValue_)) Announce();
 }
 
 void TPrinterCore::UnInstall() {

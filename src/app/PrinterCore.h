@@ -1,7 +1,7 @@
 #pragma once
 // The program's own logic, with no window of its own: what the menu's printer section shows and
 // which printer each entry stands for, making a printer the default, following a change made
-// elsewhere, keeping a choice once CUPS took it, the printer per network and what the
+// elsewhere, CUPS following a choice under Wine, the printer per network and what the
 // organisation's policy says. It reaches the
 // platform through the seams; the window turns messages and clicks into its calls and shows what
 // it says.
@@ -39,8 +39,8 @@ struct TMenuEntry {
 
 class TPrinterCore {
  public:
-  // The window gets the notices of the CUPS step and of the network, and the wake-up for waiting
-  // work, as messages; the settings key holds the printers remembered per network.
+  // The window gets the notices of the network and the wake-up for waiting work, as messages; the
+  // settings key holds the printers remembered per network.
   TPrinterCore(HWND window, ICoreView& view, const std::string& settingsKey);
   ~TPrinterCore();
   TPrinterCore(const TPrinterCore&) = delete;
@@ -94,10 +94,6 @@ class TPrinterCore {
   // A look at the routing table (at an interval, or on the system's notice).
   void LookAtNetwork();
   void RouteChanged();
-  // CUPS has the last choice, or gave up on it.
-  void CupsSettled();
-  // A copy of CUPS's old default that a Windows program wrote over the choice is undone.
-  void KeepChoice();
   // The work that waited and may run now.
   void RunWaiting();
   // UnInstall: what the program changed in Windows' own settings is put back.
@@ -116,15 +112,11 @@ class TPrinterCore {
   void Run(TWaitingWork work);
   void Announce();
 
-  HWND window_;
   ICoreView& view_;
   std::vector<TMenuEntry> entries_;
   unsigned generation_ = 0;
   bool defaultKnown_ = false;
   std::string tip_;
-  // The printer last made the default, and the profile value written for it.
-  std::string chosen_;
-  std::string chosenValue_;
   std::unique_ptr<TCupsDefault> cups_;
   TNetworkPrinters network_;
   TLegacyDefaultMode legacyMode_;

@@ -10,11 +10,9 @@
 //    the echo of it that reaches the program is no change made elsewhere and is dropped.
 //  - MenuOpen: the menu is up, and the choice made in it is carried out before anything else.
 //  While any of these is under way, announcements from elsewhere, right-clicks, looks at the
-//  network and changes of policy wait.
-//  - Settling: nothing is under way, but under Wine CUPS has not yet followed the last choice: a
-//    Windows program started now may still copy CUPS's old default into the profile. The menu
-//    opens and a printer can be chosen; announcements, looks at the network and changes of policy
-//    wait.
+//  network and changes of policy wait. (Under Wine, CUPS following a choice is no change under
+//  way: while the program holds the spooler, no Windows program that starts copies CUPS's default
+//  into the profile.)
 // Waiting work runs when the state allows it, through a message the window posts to itself:
 // never inside the change that made it wait.
 #include <algorithm>
@@ -28,9 +26,8 @@ enum class TWaitingWork { FollowChange, Refresh, ShowMenu, LookAtNetwork, ReadPo
 
 class TWaiting {
  public:
-  // settling tells whether CUPS has yet to follow; wake is called when waiting work may now run.
-  TWaiting(std::function<bool()> settling, std::function<void()> wake)
-      : settling_(std::move(settling)), wake_(std::move(wake)) {}
+  // wake is called when waiting work may now run.
+  explicit TWaiting(std::function<void()> wake) : wake_(std::move(wake)) {}
 
   // A change under way for the life of the object.
   class TChange {
@@ -50,7 +47,7 @@ class TWaiting {
     if (changes_.empty()) WakeIfRunnable();
   }
   bool Under(TChangeKind kind) const { return std::find(changes_.begin(), changes_.end(), kind) != changes_.end(); }
-  bool Idle() const { return changes_.empty() && !settling_(); }
+  bool Idle() const { return changes_.empty(); }
 
   // True when the work may be done now; otherwise it is kept (once) until it may.
   bool NowOrLater(TWaitingWork work) {
@@ -70,7 +67,7 @@ class TWaiting {
       }
     return now;
   }
-  // CUPS has followed, or another reason to look again: wakes the window when work can run.
+  // Wakes the window when kept work can run.
   void WakeIfRunnable() {
     for (TWaitingWork work : kept_)
       if (Runnable(work)) {
@@ -81,10 +78,7 @@ class TWaiting {
   bool Keeps(TWaitingWork work) const { return std::find(kept_.begin(), kept_.end(), work) != kept_.end(); }
 
  private:
-  bool Runnable(TWaitingWork work) const {
-    return changes_.empty() && (work == TWaitingWork::ShowMenu || !settling_());
-  }
-  std::function<bool()> settling_;
+  bool Runnable(TWaitingWork) const { return changes_.empty(); }
   std::function<void()> wake_;
   std::vector<TChangeKind> changes_;
   std::vector<TWaitingWork> kept_;

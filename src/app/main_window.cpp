@@ -130,20 +130,12 @@ LRESULT TMainForm::WndProc(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_RUNWAITING:
       core_->RunWaiting();
       return 0;
-    case WM_CUPSSETTLED:
-      core_->CupsSettled();
-      return 0;
     case WM_ROUTECHANGED:
       core_->RouteChanged();
       return 0;
     case WM_TIMER:
       if (wParam == kNetworkTimer) {
         core_->LookAtNetwork();
-        return 0;
-      }
-      if (wParam == kChoiceTimer) {
-        KillTimer(Handle(), kChoiceTimer);
-        core_->KeepChoice();
         return 0;
       }
       break;

@@ -66,7 +66,8 @@ std::vector<TPrinterEntry>& TPrinter::EntryList() {
 std::string ListedPort(const std::string& listing) {
   std::size_t cursor = 0;
   NextField(listing, cursor);  // the driver
-  return NextField(listing, cursor);
+  while (cursor < listing.size() && listing[cursor] == ' ') ++cursor;
+  return listing.substr(cursor);
 }
 
 std::string NamedDevice(const std::string& value, const std::function<bool(const std::string&)>& installed) {

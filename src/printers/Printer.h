@@ -49,7 +49,8 @@ std::string NextField(const std::string& text, std::size_t& cursor);
 std::string NamedDevice(const std::string& value, const std::function<bool(const std::string&)>& installed);
 // The printer the profile's default-printer value names, by the profile's list of devices.
 std::string DefaultDevice();
-// The port in a printer's entry of the profile's list of devices ("driver,port,..."), or empty.
+// The port in a printer's entry of the profile's list of devices ("driver,port"), or empty: all
+// that follows the driver, taken whole, as a port may hold commas (Wine's "CUPS:Office,2F").
 std::string ListedPort(const std::string& listing);
 
 class TPrinter {

@@ -51,8 +51,9 @@ as_windows() { WINE reg add "$APPDEFAULTS" /v Version /d "$1" /f >/dev/null && A
 cups_default_is() { SEEN=$(lpstat -d 2>&1); [ "$SEEN" = "system default destination: $1" ]; }
 SETTINGS='HKCU\Software\Zorvane'
 set_option() { WINE reg add "$SETTINGS" /v "$1" /t REG_DWORD /d "$2" /f >/dev/null; }
-# A Windows program that loads the spooler: Wine takes in CUPS's queues and copies its default.
-other_spooler_program() { WINE "$BUILD/tests/printer_tests.exe" --gtest_filter=NoTest.None >/dev/null 2>&1; }
+# A Windows program that loads the spooler: Wine takes in CUPS's queues and, where no other program
+# holds the spooler, copies CUPS's default into the profile.
+other_spooler_program() { WINE "$BUILD/tests/load_spooler.exe" >/dev/null 2>&1; }
 
 ZV_PID= ZV_PIDS=()  # the copy the test works with; every process it started and stops at the end
 on_exit() {
