@@ -11,11 +11,11 @@ WINE reg delete "$WINDOWS_KEY" /v LegacyDefaultPrinterMode /f >/dev/null 2>&1 ||
 
 bench_queues P_one P_three P_two Office,2F 'Q$(id);`id`|<>'
 ENTRIES=('Q$(id);`id`|<>' P_two P_three P_one Office,2F)  # the menu from its last row up
-ups() {  # the Up keys that reach a printer's entry from the bottom of the menu
-  local i
-  for i in "${!ENTRIES[@]}"; do [ "${ENTRIES[i]}" != "$1" ] || { printf 'Up %.0s' $(seq $((i + 1))); return; }; done
+choose() {  # choose PRINTER [KEY]: its entry in the menu, then the key (Return unless given)
+  local i=0
+  while [ "${ENTRIES[i]}" != "$1" ]; do ((++i)); done
+  menu - $(printf 'Up %.0s' $(seq $((i + 1)))) ${2-Return}
 }
-choose() { menu - $(ups "$1") Return; }
 
 SCRATCH=$(mktemp -d)
 trap 'on_exit; rm -rf "$SCRATCH"' EXIT
@@ -72,7 +72,7 @@ check "a queue whose name is shell syntax becomes CUPS's default whole" cups_def
 slow fast
 
 # The printer picked in the open menu becomes the default, and the announcement is followed after it.
-menu - $(ups P_three)
+choose P_three ""
 WINE "$BUILD/tests/set_default.exe" "P_two,winspool,CUPS:P_two"
 xdotool key Return
 check "the printer picked in the open menu is the default" wait_until 15 profile_is "P_three,*"
@@ -83,17 +83,16 @@ choose P_one
 check "a step that hangs after its work has changed CUPS" wait_until 10 cups_default_is P_one
 choose P_three  # CUPS had it before the step that hung
 most=0
-for i in {1..60}; do steps || true; ((${SEEN%% *} <= most)) || most=${SEEN%% *}; sleep 0.1; done
+for i in {1..60}; do steps && ((${SEEN%% *} > most)) && most=${SEEN%% *}; sleep 0.1; done
 check "at most one step ran at a time" same "$most" 1
 check "the hung steps were ended at their limit" wait_until 10 no steps
 check "and the printer CUPS had before the hung step is its default again" cups_default_is P_three
 # Another icon keeps Wine's tray window up: with no window manager to hide it, the last icon's
 # removal takes 2 s. Ours is in the tray's first cell.
-"$ROOT/scripts/wine-run" "$TARGET" "$BUILD/min_tray.exe" </dev/null &>/dev/null &
-ZV_PIDS+=($!)
-first_cell() { import -window "$TRAY" -crop 20x20+0+0 +repage "$ARTIFACTS/tray-first-cell-$1.png"; }
-ours_in_tray() { first_cell now; [ "$(compare -metric AE "$ARTIFACTS"/tray-first-cell-{ours,now}.png null: 2>&1)" = 0 ]; }
-first_cell ours
+"$ROOT/scripts/wine-run" "$TARGET" "$BUILD/min_tray.exe" </dev/null &>/dev/null & ZV_PIDS+=($!)
+cell() { import -window "$TRAY" -crop 20x20+0+0 +repage "$ARTIFACTS/tray-first-cell-$1.png"; }
+ours_in_tray() { cell now; [ "$(compare -metric AE "$ARTIFACTS"/tray-first-cell-{ours,now}.png null: 2>&1)" = 0 ]; }
+cell ours
 choose P_two
 await 5 "a step that hangs" steps
 menu - Down
