@@ -72,6 +72,7 @@ check "with the splash off nothing shows before the icon" test -z "$BEFORE_ICON"
 check "the start kept the printer with a comma in its name the default" wait_until 15 profile_is "Office,2F,,"
 menu tray-menu-names Down Down Down Down Down Down Down Return  # the first printer entry: 事務所
 check "a printer named in another script is chosen by its name" wait_until 15 profile_is "事務所,,"
+check "and CUPS has it by that name" wait_until 10 cups_default_is 事務所
 check "the choice stopped Windows managing the default" wait_until 10 legacy_mode_is 0x1
 check "and said so in the icon's balloon" wait_until 10 balloon_shown
 screenshot balloon
