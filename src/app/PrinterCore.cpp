@@ -201,25 +201,22 @@ void TPrinterCore::Announce() {
                       SMTO_NORMAL | SMTO_ABORTIFHUNG, kBroadcastTimeoutMs, &result);
 }
 
-void TPrinterCore::Refresh() {
-  // Clicked in the menu, it waits for the menu's change to end, as everything that rebuilds does.
-  if (!waiting_.NowOrLater(TWaitingWork::Refresh)) return;
+// Clicked in the menu or announced elsewhere, a rebuild waits for the change under way to end.
+void TPrinterCore::RebuildAndApply(TWaitingWork work, TWhy why) {
+  if (!waiting_.NowOrLater(work)) return;
   TWaiting::TChange change(waiting_, TChangeKind::Switching);
   Rebuild();
-  ApplyEntry(-1, TWhy::Reapply);
+  ApplyEntry(-1, why);
 }
+
+void TPrinterCore::Refresh() { RebuildAndApply(TWaitingWork::Refresh, TWhy::Reapply); }
 
 void TPrinterCore::Announced() {
   if (Announcing()) return;
   FollowChange();
 }
 
-void TPrinterCore::FollowChange() {
-  if (!waiting_.NowOrLater(TWaitingWork::FollowChange)) return;
-  TWaiting::TChange change(waiting_, TChangeKind::Switching);
-  Rebuild();
-  ApplyEntry(-1, TWhy::FollowElsewhere);
-}
+void TPrinterCore::FollowChange() { RebuildAndApply(TWaitingWork::FollowChange, TWhy::FollowElsewhere); }
 
 bool TPrinterCore::MenuMayOpen() {
   if (!waiting_.NowOrLater(TWaitingWork::ShowMenu)) return false;

@@ -109,6 +109,7 @@ class TPrinterCore {
   // The first entry whose printer is the one wanted becomes the default, unless it is already.
   void ApplyListed(const std::function<bool(const TPrinterDevice&)>& wanted, TWhy why);
   void FollowChange();
+  void RebuildAndApply(TWaitingWork work, TWhy why);
   void Run(TWaitingWork work);
   void Announce();
 
