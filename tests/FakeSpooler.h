@@ -1,7 +1,6 @@
 #pragma once
 // A spooler and profile that tests fill with the printers, ports and failures they need.
-#include <algorithm>
-#include <cctype>
+#include <cstring>
 #include <map>
 #include <new>
 #include <string>
@@ -17,7 +16,10 @@ class TFakeSpooler : public TStandIn<ISpoolerApi> {
   TFakeSpooler(const std::vector<TPrinterRecord>& p, const std::string& device) : printers(p) { SetDefault(device); }
   DWORD platformId = 2;
   std::vector<TPrinterRecord> printers;
-  std::map<std::string, std::string> profile;  // "section/key", lower case -> value
+  struct TIgnoringCase {
+    bool operator()(const std::string& a, const std::string& b) const { return _stricmp(a.c_str(), b.c_str()) < 0; }
+  };
+  std::map<std::string, std::string, TIgnoringCase> profile;  // "section/key" -> value
   bool failEnumeration = false, failWrite = false, failOpen = false, failDocumentProperties = false;
   bool throwEnumeration = false;  // as when memory runs out
   int writes = 0;
@@ -36,15 +38,15 @@ class TFakeSpooler : public TStandIn<ISpoolerApi> {
   }
   std::string ReadProfile(const std::string& section, const std::string& key) override {
     // The profile's list of devices names every installed printer, as the spooler keeps it.
-    if (Lower(section) == "devices")
+    if (_stricmp(section.c_str(), "devices") == 0)
       for (const auto& p : printers)
-        if (SameIgnoringCase(p.Name, key)) return "winspool," + (p.Ports.empty() ? "Ne00:" : p.Ports);
-    auto it = profile.find(Lower(section + "/" + key));
+        if (_stricmp(p.Name.c_str(), key.c_str()) == 0) return "winspool," + (p.Ports.empty() ? "Ne00:" : p.Ports);
+    auto it = profile.find(section + "/" + key);
     return it == profile.end() ? std::string() : it->second;
   }
   bool WriteProfile(const std::string& section, const std::string& key, const std::string& value) override {
     ++writes;
-    if (!failWrite) profile[Lower(section + "/" + key)] = value;
+    if (!failWrite) profile[section + "/" + key] = value;
     return !failWrite;
   }
   HANDLE OpenPrinterHandle(const std::string&) override {
@@ -57,15 +59,6 @@ class TFakeSpooler : public TStandIn<ISpoolerApi> {
     // The driver's settings carry the device name, so tests can tell whose block it is.
     lstrcpynA(reinterpret_cast<char*>(output->dmDeviceName), device.c_str(), CCHDEVICENAME);
     return IDOK;
-  }
-  static bool SameIgnoringCase(const std::string& a, const std::string& b) {
-    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
-             return std::tolower(static_cast<unsigned char>(x)) == std::tolower(static_cast<unsigned char>(y));
-           });
-  }
-  static std::string Lower(std::string text) {
-    for (char& c : text) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    return text;
   }
 };
 

@@ -1,19 +1,10 @@
-#include <gtest/gtest.h>
-
-#include <memory>
-
-#include "FakeDialogs.h"
-#include "FakeNotifyIcon.h"
-#include "FakeSpooler.h"
 #include "FakeWindows.h"
-#include "RegistryFixture.h"
-#include "MainForm.h"
-#include "framework/Application.h"
+#include "FormTest.h"
 
 namespace zv::test {
 namespace {
 
-class CommandsTest : public testing::Test {
+class CommandsTest : public FormTest {
  protected:
   void SetUp() override {
     FirstRun = false;
@@ -21,13 +12,12 @@ class CommandsTest : public testing::Test {
     dialogs.answer = IDNO;
     // The icon is away while the question is up.
     dialogs.WhileAsked = [this] { iconWhileAsked = tray.calls.empty() ? 0 : tray.calls.back().message; };
-    form = std::make_unique<TMainForm>(Application);
-    Application->SetMainForm(form.get());
-    form->LoadSettings();
-    form->BuildPrinterMenu();
-    form->TrayForm->SetActive(true);
-    form->ComputeShortcutPath();
-    form->CreateStartupShortcut();
+    Application->SetMainForm(&form);
+    form.LoadSettings();
+    Start({{"P", ""}, {"Q on LPT1:", ""}}, "P,,");
+    form.TrayForm->SetActive(true);
+    form.ComputeShortcutPath();
+    form.CreateStartupShortcut();
     tray.calls.clear();
   }
   void TearDown() override {
@@ -37,14 +27,7 @@ class CommandsTest : public testing::Test {
     FirstRun = true;
   }
   bool Quitting(UINT remove = PM_NOREMOVE) { return PeekMessageA(&quit, nullptr, WM_QUIT, WM_QUIT, remove); }
-  TMenuItem* Entry(int i) { return form->PMenu->Items().Items(FixedCount + i); }  // 1: the first printer
 
-  TTestKey settings{"Software\\Zorvane"};
-  TFakeSpooler spooler{{{"P", ""}, {"Q on LPT1:", ""}}, "P,,"};
-  TFakeNotifyIcon tray;
-  TFakeShell shell;
-  TFakeDialogs dialogs;
-  std::unique_ptr<TMainForm> form;
   DWORD iconWhileAsked = 0;
   MSG quit{};
 };
@@ -52,25 +35,21 @@ class CommandsTest : public testing::Test {
 TEST_F(CommandsTest, UnInstallAsksWithTheIconAwayAndOnlyYesRemovesEverythingAndEnds) {
   TFakeWindows windows;  // the switch the program turned off, found with no value
   windows.SetMode("1");
-  TTestKey::SetRaw(settings.Path(), kFoundModeValue, REG_SZ, "none", 5);
-  form->mUnInstall->Click();
-  EXPECT_EQ(dialogs.messages, (std::vector<std::string>{"Zorvane: UnInstall: Are you sure you want to do this ? 292"}));
-  EXPECT_EQ(iconWhileAsked, static_cast<DWORD>(NIM_DELETE));
-  EXPECT_EQ(shell.beeps, 1);
-  EXPECT_EQ(tray.Messages(), (std::vector<DWORD>{NIM_DELETE, NIM_ADD}));  // No: the icon is back
-  EXPECT_TRUE(form->ShortcutExists());
-  EXPECT_TRUE(TTestKey::Exists(settings.Path()));
-  EXPECT_EQ(windows.Mode(), "1");
-  EXPECT_FALSE(Quitting());
-
-  tray.calls.clear();
-  dialogs.answer = IDYES;
-  form->mUnInstall->Click();
-  EXPECT_FALSE(form->ShortcutExists());
-  EXPECT_FALSE(TTestKey::Exists(settings.Path()));
-  EXPECT_EQ(windows.Mode(), "none");
-  EXPECT_EQ(tray.Messages(), (std::vector<DWORD>{NIM_DELETE}));  // the icon stays away
-  EXPECT_TRUE(Quitting());
+  TTestKey::SetRaw(key.Path(), kFoundModeValue, REG_SZ, "none", 5);
+  for (const int answer : {IDNO, IDYES}) {
+    const bool yes = answer == IDYES;
+    dialogs.answer = answer;
+    tray.calls.clear();
+    form.mUnInstall->Click();
+    EXPECT_EQ(iconWhileAsked, static_cast<DWORD>(NIM_DELETE));
+    EXPECT_EQ(tray.Messages(), (yes ? std::vector<DWORD>{NIM_DELETE} : std::vector<DWORD>{NIM_DELETE, NIM_ADD}));
+    EXPECT_EQ(form.ShortcutExists(), !yes);
+    EXPECT_EQ(TTestKey::Exists(key.Path()), !yes);
+    EXPECT_EQ(windows.Mode(), yes ? "none" : "1");
+    EXPECT_EQ(Quitting(), yes);
+  }
+  EXPECT_EQ(dialogs.messages, std::vector<std::string>(2, "Zorvane: UnInstall: Are you sure you want to do this ? 292"));
+  EXPECT_EQ(shell.beeps, 2);
 }
 
 HWND about = nullptr;  // the window in front while About is up
@@ -84,53 +63,46 @@ void CALLBACK CloseAbout(HWND, UINT, UINT_PTR timer, DWORD) {
 TEST_F(CommandsTest, AboutShowsItsWindowWithTheIconAwayAddPrinterOpensThePrintersFolderAndExitEnds) {
   about = nullptr;
   SetTimer(nullptr, 0, 200, &CloseAbout);
-  form->mAbout->Click();
-  EXPECT_TRUE(about && about != form->Handle() && !IsWindow(about));  // it was shown, and went with its close
+  form.mAbout->Click();
+  EXPECT_TRUE(about && about != form.Handle() && !IsWindow(about));  // it was shown, and went with its close
   EXPECT_EQ(tray.Messages(), (std::vector<DWORD>{NIM_DELETE, NIM_ADD}));
-  form->mAddPrinter->Click();
+  form.mAddPrinter->Click();
   char system[MAX_PATH] = "";
   GetSystemDirectoryA(system, MAX_PATH);
   EXPECT_EQ(shell.commands, std::vector<std::string>{"\"" + std::string(system) + "\\control.exe\" Printers"});
   EXPECT_FALSE(Quitting());
-  form->mExit->Click();
+  form.mExit->Click();
   EXPECT_TRUE(Quitting());
 }
 
 TEST_F(CommandsTest, PrinterSettingsOpensOneDialogAndOnlyWithADefault) {
-  form->TrayFormDblClick(form->TrayForm);
+  form.TrayFormDblClick(form.TrayForm);
   EXPECT_EQ(dialogs.dialogs, 1);
-  EXPECT_FALSE(form->SetupDialogOpen);
-  form->SetupDialogOpen = true;  // as while the dialog is up
-  form->TrayFormDblClick(form->TrayForm);
-  form->mPrinterSettings->Click();
+  EXPECT_FALSE(form.SetupDialogOpen);
+  form.SetupDialogOpen = true;  // as while the dialog is up
+  form.TrayFormDblClick(form.TrayForm);
+  form.mPrinterSettings->Click();
   EXPECT_EQ(dialogs.dialogs, 1);
   EXPECT_EQ(shell.beeps, 2);
-  form->SetupDialogOpen = false;
+  form.SetupDialogOpen = false;
   spooler.SetDefault("");
-  form->BuildPrinterMenu();
-  form->TrayFormDblClick(form->TrayForm);
+  form.BuildPrinterMenu();
+  form.TrayFormDblClick(form.TrayForm);
   EXPECT_EQ(dialogs.dialogs, 1);
   EXPECT_EQ(shell.beeps, 2);
 }
 
 TEST_F(CommandsTest, TheOptionsAreSavedAndCheckedAndPortInformationChangesEveryCaptionAtOnce) {
   spooler.platformId = 1;  // ports are the catalogue's on Windows 95
-  spooler.printers = {{"P", "LPT2:"}, {"Q", "LPT1:"}};
-  spooler.SetDefault("P,winspool,LPT2:");
-  form->Core().Refresh();
-  EXPECT_EQ(Entry(2)->Caption(), "Q");
-  form->mShowPortInfo->Click();
-  EXPECT_EQ(Entry(2)->Caption(), "Q on LPT1:");
-  EXPECT_TRUE(form->mShowPortInfo->Checked());
-  EXPECT_TRUE(Entry(1)->Checked());  // P, still the default
-  EXPECT_EQ(TTestKey::GetRaw(settings.Path(), "Show Port Information").data,
-            (std::vector<std::uint8_t>{0xFF, 0xFF, 0xFF, 0xFF}));
-  form->mShowSplashScreen->Click();
-  EXPECT_FALSE(form->mShowSplashScreen->Checked());
-  EXPECT_EQ(TTestKey::GetRaw(settings.Path(), "Show Splash Screen").data, (std::vector<std::uint8_t>{0, 0, 0, 0}));
-  form->mRememberPerNetwork->Click();
-  EXPECT_TRUE(form->mRememberPerNetwork->Checked());
-  FirstRun = false;
+  Start({{"P", "LPT2:"}, {"Q", "LPT1:"}}, "P,winspool,LPT2:");
+  EXPECT_EQ(Shown(), "P*;Q; | P");
+  for (TMenuItem* option : {form.mShowPortInfo, form.mShowSplashScreen, form.mRememberPerNetwork}) option->Click();
+  EXPECT_EQ(Shown(), "P on LPT2:*;Q on LPT1:; | P on LPT2:");
+  EXPECT_TRUE(form.mShowPortInfo->Checked() && !form.mShowSplashScreen->Checked() && form.mRememberPerNetwork->Checked());
+  const auto stored = [&](const char* name) { return TTestKey::GetRaw(key.Path(), name).data; };
+  const std::vector<std::uint8_t> yes(4, 0xFF), no(4, 0);
+  EXPECT_EQ(std::make_tuple(stored("Show Port Information"), stored("Show Splash Screen"), stored("Remember Printer per Network")),
+            std::make_tuple(yes, no, yes));
   TMainForm next(Application);  // the next start: the check marks agree with what it read
   next.LoadSettings();
   EXPECT_TRUE(next.mRememberPerNetwork->Checked() && next.Core().Options.RememberPerNetwork && !next.mShowSplashScreen->Checked());

@@ -1,18 +1,7 @@
 #include "app/NetworkPrinters.h"
 
-#include <gtest/gtest.h>
-
-#include <string>
-#include <vector>
-
-#include "FakeDialogs.h"
-#include "FakeNotifyIcon.h"
-#include "FakeSpooler.h"
 #include "FakeWindows.h"
-#include "RegistryFixture.h"
-#include "MainForm.h"
-#include "app/Messages.h"
-#include "framework/Application.h"
+#include "FormTest.h"
 
 namespace zv::test {
 namespace {
@@ -89,13 +78,10 @@ class TFakeNetwork : public TStandIn<INetworkCalls> {
   bool AwaitRouteChange(HWND, UINT) override { return ++requests, notices; }
 };
 
-class NetworkPrintersTest : public testing::Test {
+class NetworkPrintersTest : public FormTest {
  protected:
   void SetUp() override {
-    spooler.printers = {{"A", "LPT1:"}, {"B", "LPT2:"}, {"C", "LPT3:"}};
-    spooler.SetDefault("C,,");
-    form.BuildPrinterMenu();
-    form.ApplyDefaultPrinter(-1);
+    Start({{"A", "LPT1:"}, {"B", "LPT2:"}, {"C", "LPT3:"}}, "C,,");
     form.Core().Options.RememberPerNetwork = true;
     form.Core().WatchNetwork();
   }
@@ -108,12 +94,7 @@ class NetworkPrintersTest : public testing::Test {
     net.network = network;
     form.Core().LookAtNetwork();
   }
-  TTestKey key{"Software\\Zorvane"};
-  TFakeSpooler spooler;
-  TFakeNotifyIcon tray;
-  TFakeShell shell;
   TFakeNetwork net;
-  TMainForm form{Application};
 };
 
 TEST_F(NetworkPrintersTest, EachNetworkGetsBackThePrinterLastChosenOnItAndNothingElseMoves) {
@@ -124,7 +105,7 @@ TEST_F(NetworkPrintersTest, EachNetworkGetsBackThePrinterLastChosenOnItAndNothin
   EXPECT_EQ(spooler.Default(), "A,,");
   Choose("B");
   spooler.SetDefault("C,,");  // set elsewhere and followed: remembered too
-  SendMessageA(form.Handle(), WM_WININICHANGE, 0, reinterpret_cast<LPARAM>("windows"));
+  Announce();
   MoveTo("");  // no network: nothing applied
   EXPECT_EQ(spooler.Default(), "C,,");
   MoveTo("10.1.0.1 office");
@@ -207,11 +188,10 @@ TEST_F(NetworkPrintersTest, TheSameNetworkOnEveryVisitAndTwoRoutersNeverOne) {
 // installed a failure to report. The system's notice of a policy change is no change of printer.
 TEST_F(NetworkPrintersTest, ARuleSetsThePrinterOfItsNetworkAndTheUsersOwnChoiceThereWins) {
   TTestKey machine{kPolicyKey, HKEY_LOCAL_MACHINE}, user{kPolicyKey};
-  TFakeDialogs dialogs;
   machine.Set(kPolicyNetworksKey, "10.1.0.0/16", "a");  // as the system compares printer names
   machine.Set(kPolicyNetworksKey, "10.9.0.0/16", "Z");  // not installed
   user.Set(kPolicyNetworksKey, "office", "B");
-  const auto policyChanged = [&] { SendMessageA(form.Handle(), WM_SETTINGCHANGE, 0, reinterpret_cast<LPARAM>("Policy")); };
+  const auto policyChanged = [&] { Send(WM_SETTINGCHANGE, "Policy"); };
   form.Core().SetOwnOptions({});
   policyChanged();  // the option goes off, and the rules are watched for
   const struct { const char* network; const char* choose; const char* expected; } steps[] = {
@@ -224,7 +204,7 @@ TEST_F(NetworkPrintersTest, ARuleSetsThePrinterOfItsNetworkAndTheUsersOwnChoiceT
   for (const auto& step : steps) {
     MoveTo(step.network);
     if (step.choose == std::string("+")) form.mRememberPerNetwork->Click();
-    else if (step.choose == std::string("!")) SendMessageA(form.Handle(), WM_WININICHANGE, 0, reinterpret_cast<LPARAM>("windows"));
+    else if (step.choose == std::string("!")) Announce();
     else if (step.choose == std::string("A>")) user.Set(kPolicyNetworksKey, "office", "A");
     else if (*step.choose) Choose(step.choose);
     EXPECT_EQ(spooler.Default(), step.expected + std::string(",,")) << step.network << " " << step.choose;
@@ -234,7 +214,7 @@ TEST_F(NetworkPrintersTest, ARuleSetsThePrinterOfItsNetworkAndTheUsersOwnChoiceT
   spooler.SetDefault("B,,");
   policyChanged();
   EXPECT_EQ(form.TrayForm->ToolTip(), "A");
-  SendMessageA(form.Handle(), WM_WININICHANGE, 0, reinterpret_cast<LPARAM>("windows"));
+  Announce();
   EXPECT_EQ(form.TrayForm->ToolTip(), "B");
 }
 
@@ -246,19 +226,19 @@ TEST_F(NetworkPrintersTest, EveryRouteChangeNoticeIsFollowedAndTheNextOneAskedFo
   form.Core().WatchNetwork();
   Choose("A");
   net.network = "10.2.0.1 home";
-  SendMessageA(form.Handle(), WM_ROUTECHANGED, 0, 0);
+  Send(WM_ROUTECHANGED);
   Choose("B");
   const int requests = net.requests;
   for (const char* network : {"10.1.0.1 office", "10.2.0.1 home", "10.1.0.1 office"}) {
     net.network = network;
-    SendMessageA(form.Handle(), WM_ROUTECHANGED, 0, 0);
+    Send(WM_ROUTECHANGED);
     EXPECT_EQ(spooler.Default(), network[3] == '1' ? "A,," : "B,,") << network;
   }
   EXPECT_EQ(net.requests, requests + 3);
   net.network = "10.3.0.1 lab";  // no notice tells when the router answers: it is looked for at an interval
-  SendMessageA(form.Handle(), WM_ROUTECHANGED, 0, 0);
+  Send(WM_ROUTECHANGED);
   EXPECT_TRUE(KillTimer(form.Handle(), kNetworkTimer));
-  SendMessageA(form.Handle(), WM_ROUTECHANGED, 0, 0);
+  Send(WM_ROUTECHANGED);
   MoveTo("10.3.0.1 lab 02-00-00-00-04-04");
   EXPECT_FALSE(KillTimer(form.Handle(), kNetworkTimer));
 }

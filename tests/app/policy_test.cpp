@@ -4,10 +4,9 @@
 #include <gtest/gtest.h>
 
 #include <fstream>
-#include <functional>
 #include <map>
 #include <set>
-#include <sstream>
+#include <regex>
 #include <tuple>
 
 #include "RegistryFixture.h"
@@ -83,92 +82,61 @@ TEST(Policy, ReadsEveryRuleAndForcedOptionOnItsOwnFromBothKeys) {
   EXPECT_FALSE(policy.Forced(&TOptions::ShowSplash).has_value());
 }
 
-// Just enough XML for the templates: elements, attributes, text, comments; nothing on a tag
-// that does not close, or closes another.
-struct TElement {
-  std::string Name;
-  std::map<std::string, std::string> Attributes;
-  std::vector<TElement> Children;
-  std::string Text;
-};
-bool ParseXml(const std::string& xml, std::size_t& at, TElement& into) {
-  while (at < xml.size()) {
-    const std::size_t open = xml.find('<', at);
-    if (open == std::string::npos) return into.Name.empty();
-    into.Text += xml.substr(at, open - at);
-    if (xml.compare(open, 4, "<!--") == 0 || xml.compare(open, 2, "<?") == 0) {
-      const std::size_t close = xml.find(xml[open + 1] == '!' ? "-->" : "?>", open);
-      if (close == std::string::npos) return false;
-      at = close + 2;
-      continue;
-    }
-    if (xml.compare(open, 2, "</") == 0) {
-      const std::size_t close = xml.find('>', open);
-      at = close + 1;
-      return close != std::string::npos && xml.substr(open + 2, close - open - 2) == into.Name;
-    }
-    std::istringstream tag(xml.substr(open + 1, xml.find('>', open) - open - 1));
-    TElement element;
-    tag >> element.Name;
-    std::string rest((std::istreambuf_iterator<char>(tag)), std::istreambuf_iterator<char>());
-    const bool empty = !rest.empty() && rest.back() == '/';
-    for (std::size_t i = 0; (i = rest.find('=', i)) != std::string::npos;) {
-      std::size_t nameStart = rest.find_last_of(" \n\t", i) + 1, quote = rest.find('"', i), end = rest.find('"', quote + 1);
-      if (quote != i + 1 || end == std::string::npos) return false;
-      element.Attributes[rest.substr(nameStart, i - nameStart)] = rest.substr(quote + 1, end - quote - 1);
-      i = end;
-    }
-    at = xml.find('>', open) + 1;
-    if (!empty && !ParseXml(xml, at, element)) return false;
-    into.Children.push_back(std::move(element));
-  }
-  return into.Name.empty();
-}
-TElement ReadXml(const std::string& file) {
+std::string ReadTemplate(const std::string& file) {
   // The tests run under Wine, whose drive Z: is the Linux root.
   std::ifstream in("Z:" ZORVANE_SOURCE_DIR "/policy/" + file);
-  std::string xml((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-  TElement root;
-  std::size_t at = 0;
-  EXPECT_TRUE(!xml.empty() && ParseXml(xml, at, root) && root.Children.size() == 1) << file << ": not well formed";
-  return root.Children.empty() ? TElement() : root.Children[0];
+  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
-void Walk(const TElement& element, const std::function<void(const TElement&)>& visit) {
-  visit(element);
-  for (const TElement& child : element.Children) Walk(child, visit);
+// Every tag closes, and closes its own: the policy editor rejects a template otherwise.
+bool WellFormed(const std::string& xml) {
+  std::vector<std::string> open;
+  const std::regex tag(R"(<!--[\s\S]*?-->|<\?[\s\S]*?\?>|<(/?)([\w:]+)(?:\s[^>]*?)?(/?)>)");
+  for (std::sregex_iterator i(xml.begin(), xml.end(), tag), end; i != end; ++i) {
+    const std::smatch& m = *i;
+    if (!m[2].matched || m[3].length()) continue;
+    if (!m[1].length()) open.push_back(m[2]);
+    else if (open.empty() || open.back() != m[2]) return false;
+    else open.pop_back();
+  }
+  return !xml.empty() && open.empty();
+}
+// The attributes of every element NAME, and what it holds.
+std::vector<std::pair<std::map<std::string, std::string>, std::string>> Elements(const std::string& xml, const std::string& name) {
+  std::vector<std::pair<std::map<std::string, std::string>, std::string>> found;
+  const std::regex element("<" + name + R"(\s([^>]*?)(?:/>|>([\s\S]*?)</)" + name + ">)"), attribute(R"x(([\w:]+)="([^"]*)")x");
+  for (std::sregex_iterator i(xml.begin(), xml.end(), element), end; i != end; ++i) {
+    auto& [attributes, body] = found.emplace_back(std::map<std::string, std::string>{}, (*i)[2]);
+    const std::string tag = (*i)[1];
+    for (std::sregex_iterator a(tag.begin(), tag.end(), attribute); a != end; ++a) attributes[(*a)[1]] = (*a)[2];
+  }
+  return found;
 }
 
 // The templates declare what the program reads from the policy keys, all of it and nothing else,
 // for the machine and the user; every text and presentation they name is in the language file.
 TEST(PolicyTemplates, DeclareExactlyTheKeysAndValuesTheProgramReads) {
-  const TElement admx = ReadXml("Zorvane.admx"), adml = ReadXml("en-US/Zorvane.adml");
-  EXPECT_EQ(admx.Attributes.at("schemaVersion"), "1.0");
-  std::set<std::string> declared, read{std::string(kPolicyKey) + "\\" + kPolicyNetworksKey + " (list)"}, resources, named;
+  const std::string admx = ReadTemplate("Zorvane.admx"), adml = ReadTemplate("en-US/Zorvane.adml");
+  ASSERT_TRUE(WellFormed(admx) && WellFormed(adml));
+  std::set<std::string> declared, read{std::string(kPolicyKey) + "\\" + kPolicyNetworksKey + " (list)"};
   for (const TForcedRow& row : kForcedRows) read.insert(std::string(kPolicyKey) + " " + row.Name);
   read.insert(std::string(kPolicyKey) + " " + kKeepManagingPolicy);
-  Walk(adml, [&](const TElement& e) {
-    if (e.Attributes.count("id")) resources.insert((e.Name == "string" ? "$(string." : "$(presentation.") + e.Attributes.at("id") + ")");
-    if (e.Attributes.count("refId")) resources.insert("element " + e.Attributes.at("refId"));
-  });
-  Walk(admx, [&](const TElement& e) {
-    for (const auto& [name, value] : e.Attributes)
-      if (value.rfind("$(", 0) == 0) named.insert(value);
-    if (e.Name == "list") {
-      EXPECT_EQ(e.Attributes.count("explicitValue") ? e.Attributes.at("explicitValue") : "", "true");
-      declared.insert(e.Attributes.at("key") + " (list)");
-      named.insert("element " + e.Attributes.at("id"));
-    }
-    if (e.Name != "policy") return;
-    EXPECT_EQ(e.Attributes.at("class"), "Both") << e.Attributes.at("name");
-    if (!e.Attributes.count("valueName")) return;
-    declared.insert(e.Attributes.at("key") + " " + e.Attributes.at("valueName"));
-    std::string values;
-    for (const TElement& child : e.Children)
-      if (!child.Children.empty()) values += child.Name + "=" + child.Children[0].Name + ":" + child.Children[0].Attributes.at("value") + " ";
-    EXPECT_EQ(values, "enabledValue=decimal:1 disabledValue=decimal:0 ") << e.Attributes.at("name");
-  });
+  for (auto& [list, body] : Elements(admx, "list")) {
+    EXPECT_EQ(list["explicitValue"], "true");
+    declared.insert(list["key"] + " (list)");
+    EXPECT_NE(adml.find("refId=\"" + list["id"] + "\""), std::string::npos) << list["id"];
+  }
+  for (auto& [policy, body] : Elements(admx, "policy")) {
+    EXPECT_EQ(policy["class"], "Both") << policy["name"];
+    if (!policy.count("valueName")) continue;
+    declared.insert(policy["key"] + " " + policy["valueName"]);
+    EXPECT_TRUE(std::regex_search(body, std::regex(R"(<enabledValue><decimal value="1" /></enabledValue>\s*)"
+                                                   R"(<disabledValue><decimal value="0" /></disabledValue>)")))
+        << policy["name"];
+  }
   EXPECT_EQ(declared, read);
-  for (const std::string& name : named) EXPECT_TRUE(resources.count(name)) << name << " is not in Zorvane.adml";
+  const std::regex named(R"(\$\((string|presentation)\.(\w+)\))");
+  for (std::sregex_iterator i(admx.begin(), admx.end(), named), end; i != end; ++i)
+    EXPECT_NE(adml.find("<" + (*i)[1].str() + " id=\"" + (*i)[2].str() + "\""), std::string::npos) << (*i)[0];
 }
 
 }  // namespace

@@ -1,48 +1,12 @@
-#include <gtest/gtest.h>
-
 #include <utility>
 
-#include "FakeDialogs.h"
-#include "FakeNotifyIcon.h"
-#include "FakeSpooler.h"
-#include "MainForm.h"
-#include "app/Messages.h"
-#include "framework/Application.h"
+#include "FormTest.h"
 
 namespace zv::test {
 namespace {
 
 // The window's part of the printer menu: it shows what the core says and turns clicks into choices.
-class PrinterMenuTest : public testing::Test {
- protected:
-  // The printer entries as the user sees them: caption, "*" on the checked one; then the tip.
-  std::string Shown() {
-    std::string menu;
-    TMenuItem& items = form.PMenu->Items();
-    for (int i = FixedCount + 1; i < items.Count(); ++i)
-      menu += items.Items(i)->Caption() + (items.Items(i)->Checked() ? "*" : "") + ";";
-    return menu + " | " + form.TrayForm->ToolTip();
-  }
-  TMenuItem* Entry(const std::string& caption) {
-    TMenuItem& items = form.PMenu->Items();
-    for (int i = FixedCount + 1; i < items.Count(); ++i)
-      if (items.Items(i)->Caption() == caption) return items.Items(i);
-    return nullptr;
-  }
-  void Start(std::vector<TPrinterRecord> printers, const std::string& profile) {
-    spooler.printers = std::move(printers);
-    spooler.SetDefault(profile);
-    form.BuildPrinterMenu();
-    form.ApplyDefaultPrinter(-1);
-  }
-  void Announce() { SendMessageA(form.Handle(), WM_WININICHANGE, 0, reinterpret_cast<LPARAM>("windows")); }
-
-  TFakeSpooler spooler;
-  TFakeNotifyIcon tray;
-  TFakeShell shell;
-  TFakeDialogs dialogs;
-  TMainForm form{Application};
-};
+using PrinterMenuTest = FormTest;
 
 TEST_F(PrinterMenuTest, EntriesFollowTheFixedItemsAndAClickChoosesThePrinterItShowsOrSaysWhy) {
   Start({{"Q on LPT1:", ""}, {"P", ""}, {"Gone", ""}}, "P,,");
