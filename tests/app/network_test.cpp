@@ -82,49 +82,29 @@ class NetworkPrintersTest : public FormTest {
  protected:
   void SetUp() override {
     Start({{"A", "LPT1:"}, {"B", "LPT2:"}, {"C", "LPT3:"}}, "C,,");
-    form.Core().Options.RememberPerNetwork = true;
-    form.Core().WatchNetwork();
-  }
-  void Choose(const std::string& device) {
-    TMenuItem& items = form.PMenu->Items();
-    for (int i = FixedCount + 1; i < items.Count(); ++i)
-      if (items.Items(i)->Caption() == device) form.ApplyDefaultPrinter(i);
+    form.mRememberPerNetwork->Click();
   }
   void MoveTo(const std::string& network) {
     net.network = network;
     form.Core().LookAtNetwork();
   }
+  struct TStep {
+    std::string network, act, expected;
+  };
+  // The machine moves to each network ("": none), then the user chooses a printer or, "=P": P is made
+  // the default elsewhere; "+": the option is clicked; "!": an announcement that changes nothing.
+  void Walk(const std::vector<TStep>& steps) {
+    for (const TStep& step : steps) {
+      MoveTo(step.network);
+      if (step.act == "+") form.mRememberPerNetwork->Click();
+      else if (step.act == "!") Announce();
+      else if (step.act[0] == '=') spooler.SetDefault(step.act.substr(1) + ",,"), Announce();
+      else if (!step.act.empty()) Entry(step.act)->Click();
+      EXPECT_EQ(spooler.Default(), step.expected + ",,") << step.network << " " << step.act;
+    }
+  }
   TFakeNetwork net;
 };
-
-TEST_F(NetworkPrintersTest, EachNetworkGetsBackThePrinterLastChosenOnItAndNothingElseMoves) {
-  net.network = "10.1.0.1 office";
-  form.Core().WatchNetwork();
-  Choose("A");
-  MoveTo("10.2.0.1 home");  // nothing remembered here yet
-  EXPECT_EQ(spooler.Default(), "A,,");
-  Choose("B");
-  spooler.SetDefault("C,,");  // set elsewhere and followed: remembered too
-  Announce();
-  MoveTo("");  // no network: nothing applied
-  EXPECT_EQ(spooler.Default(), "C,,");
-  MoveTo("10.1.0.1 office");
-  EXPECT_EQ(spooler.Default(), "A,,");
-  EXPECT_EQ(form.TrayForm->ToolTip(), "A");
-  MoveTo("10.2.0.1 home");
-  EXPECT_EQ(spooler.Default(), "C,,");
-  net.metric = 9;  // another way to the same network: no move
-  Choose("B");
-  MoveTo("10.2.0.1 home");
-  EXPECT_EQ(spooler.Default(), "B,,");
-
-  form.Core().Options.RememberPerNetwork = false;
-  form.Core().WatchNetwork();
-  MoveTo("10.1.0.1 office");
-  EXPECT_EQ(spooler.Default(), "B,,");
-  form.DeleteSettingsKey();  // as UnInstall does: the networks go with the options
-  EXPECT_FALSE(TTestKey::Exists(key.Path()));
-}
 
 TEST_F(NetworkPrintersTest, WhatCannotNameAnInstalledPrinterIsIgnoredAmongHundredsOfNetworks) {
   const std::string networks = "Software\\Zorvane\\Networks\\";
@@ -148,13 +128,14 @@ TEST_F(NetworkPrintersTest, WhatCannotNameAnInstalledPrinterIsIgnoredAmongHundre
   EXPECT_EQ(windows.Mode(), "0");  // the program's choice, not the user's: Windows keeps managing
 }
 
-// One network is one network on every visit, whether or not its router had answered when the
-// machine came; two routers behind one gateway address are two networks.
+// Each network gets back the printer last made the default on it, chosen or followed; one network is
+// one network on every visit, whether or not its router had answered when the machine came; two
+// routers behind one gateway address are two networks. With the option off nothing follows a move.
 TEST_F(NetworkPrintersTest, TheSameNetworkOnEveryVisitAndTwoRoutersNeverOne) {
   const std::string home = "192.168.1.1 home", house = home + " " + kRouter, flat = home + " 02-00-00-00-02-02";
   TTestKey::SetRaw("Software\\Zorvane\\Networks\\10.3.0.1 lab", "Device", REG_SZ, "A", 2);  // before routers counted
   TTestKey::SetRaw("Software\\Zorvane\\Networks\\10.3.0.1 lab", "Port", REG_SZ, "", 1);
-  const struct { std::string network, choose, expected; } steps[] = {
+  Walk({
       {house, "A", "A"}, {"", "", "A"}, {flat, "", "A"}, {flat, "B", "B"},
       {house, "", "A"}, {flat, "", "B"},                 // the same gateway, another router: another network
       {"", "", "B"}, {home, "", "B"}, {house, "", "A"},  // which router, only its answer tells
@@ -168,19 +149,12 @@ TEST_F(NetworkPrintersTest, TheSameNetworkOnEveryVisitAndTwoRoutersNeverOne) {
       {"10.3.0.1 lab 02-00-00-00-04-04", "", "A"},  // what was chosen there before routers counted
       {"10.4.0.1 shop", "C", "C"}, {"", "", "C"}, {house, "", "B"},
       {"10.4.0.1 shop 02-00-00-00-05-05", "", "C"},  // a visit its router never answered
-  };
-  for (const auto& step : steps) {
-    MoveTo(step.network);
-    if (!step.choose.empty()) Choose(step.choose);
-    EXPECT_EQ(spooler.Default(), step.expected + ",,") << step.network;
-  }
+      {"10.5.0.1 park", "=A", "A"}, {house, "", "B"}, {"10.5.0.1 park", "", "A"},  // followed from elsewhere: remembered
+      {"", "+", "A"}, {house, "", "A"},  // the option off: nothing follows
+      {home, "+", "A"}, {house, "", "A"},  // turned on before the router answered: its answer is no move
+  });
   for (const char* left : {"192.168.1.1 home", "10.1.0.1 office", "10.3.0.1 lab", "10.4.0.1 shop"})
     EXPECT_FALSE(TTestKey::Exists("Software\\Zorvane\\Networks\\" + std::string(left)));
-  MoveTo("");
-  net.network = home;
-  form.Core().WatchNetwork();  // the option turned on here: the router's answer is no move
-  MoveTo(house);
-  EXPECT_EQ(spooler.Default(), "C,,");
 }
 
 // An organisation's rules set the printer of a network whether or not the user remembers printers;
@@ -194,21 +168,13 @@ TEST_F(NetworkPrintersTest, ARuleSetsThePrinterOfItsNetworkAndTheUsersOwnChoiceT
   const auto policyChanged = [&] { Send(WM_SETTINGCHANGE, "Policy"); };
   form.Core().SetOwnOptions({});
   policyChanged();  // the option goes off, and the rules are watched for
-  const struct { const char* network; const char* choose; const char* expected; } steps[] = {
-      {"10.1.0.1 office", "", "A"}, {"10.2.0.1 office", "", "B"}, {"10.9.0.1 office", "", "B"},
-      {"10.1.0.1 office", "C", "C"}, {"10.2.0.1 office", "", "B"}, {"10.1.0.1 office", "", "A"},  // nothing remembered
-      {"10.1.0.1 office", "+", "A"}, {"10.1.0.1 office", "C", "C"}, {"10.2.0.1 office", "", "B"},  // "+": the option on
-      {"10.1.0.1 office", "", "C"}, {"10.2.0.1 office", "!", "B"},  // "!": an announcement that changes nothing
-      {"10.2.0.1 office", "A>", "B"}, {"10.1.0.1 office", "", "C"}, {"10.2.0.1 office", "", "A"},  // "A>": the rule now says A
-  };
-  for (const auto& step : steps) {
-    MoveTo(step.network);
-    if (step.choose == std::string("+")) form.mRememberPerNetwork->Click();
-    else if (step.choose == std::string("!")) Announce();
-    else if (step.choose == std::string("A>")) user.Set(kPolicyNetworksKey, "office", "A");
-    else if (*step.choose) Choose(step.choose);
-    EXPECT_EQ(spooler.Default(), step.expected + std::string(",,")) << step.network << " " << step.choose;
-  }
+  Walk({{"10.1.0.1 office", "", "A"}, {"10.2.0.1 office", "", "B"}, {"10.9.0.1 office", "", "B"},
+        {"10.1.0.1 office", "C", "C"}, {"10.2.0.1 office", "", "B"}, {"10.1.0.1 office", "", "A"},  // nothing remembered
+        {"10.1.0.1 office", "+", "A"}, {"10.1.0.1 office", "C", "C"}, {"10.2.0.1 office", "", "B"},  // the option on
+        {"10.1.0.1 office", "", "C"}, {"10.2.0.1 office", "!", "B"}});
+  user.Set(kPolicyNetworksKey, "office", "A");  // the rule now says A
+  Walk({{"10.2.0.1 office", "", "B"}, {"10.1.0.1 office", "", "C"}, {"10.2.0.1 office", "", "A"},
+        {"10.2.0.1 office", "+", "A"}, {"10.1.0.1 office", "", "A"}});  // the option off: the rule, not the user's C
   EXPECT_FALSE(TTestKey::Exists("Software\\Zorvane\\Networks\\10.2.0.1 office"));
   EXPECT_TRUE(dialogs.messages.empty());
   spooler.SetDefault("B,,");
@@ -224,10 +190,10 @@ TEST_F(NetworkPrintersTest, EveryRouteChangeNoticeIsFollowedAndTheNextOneAskedFo
   net.notices = true;
   net.network = "10.1.0.1 office";
   form.Core().WatchNetwork();
-  Choose("A");
+  Entry("A")->Click();
   net.network = "10.2.0.1 home";
   Send(WM_ROUTECHANGED);
-  Choose("B");
+  Entry("B")->Click();
   const int requests = net.requests;
   for (const char* network : {"10.1.0.1 office", "10.2.0.1 home", "10.1.0.1 office"}) {
     net.network = network;
