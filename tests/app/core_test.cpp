@@ -65,7 +65,7 @@ class CoreTest : public testing::Test {
                 }};
 };
 
-TEST_F(CoreTest, EntriesAreSortedIgnoringCaseAndCutAtTheirPortUnlessPortsAreShown) {
+TEST_F(CoreTest, EntriesAreSortedIgnoringCaseCutAtTheirPortUnlessPortsAreShownAndCheckedOnlyForTheDefault) {
   spooler.platformId = 1;
   Start({{"beta", "LPT1:"}, {"Alpha", "LPT2:"}, {"Canon on 2nd floor", "LPT3:"}, {std::string(100, 'x'), "X:"}},
         "beta,winspool,LPT1:");
@@ -75,6 +75,23 @@ TEST_F(CoreTest, EntriesAreSortedIgnoringCaseAndCutAtTheirPortUnlessPortsAreShow
   core.Refresh();
   EXPECT_EQ(Shown(), "Alpha on LPT2:;beta on LPT1:*;Canon on 2nd floor on LPT3:;" + std::string(80, 'x') +
                          "; | beta on LPT1:");
+  core.Options.ShowPortInfo = false;
+  spooler.platformId = 2;
+
+  // Without a default nothing is checked or written, and odd values are read as they stand.
+  Start({{"P", ""}, {"Q", ""}}, "Gone,,");
+  EXPECT_EQ(Shown(), "P;Q; | There is no Default Printer");
+  EXPECT_FALSE(core.DefaultKnown());
+  EXPECT_EQ(spooler.Default(), "Gone,,");
+  Start({}, "Gone,,");
+  EXPECT_TRUE(core.Entries().empty());
+
+  // Only spaces are skipped before the name; "&" is no accelerator here, and "\t" no blank.
+  Start({{"P", ""}, {"Laser & Co", ""}}, "\tP,,");
+  EXPECT_EQ(Shown(), "Laser & Co;P; | There is no Default Printer");
+  core.Apply(0);
+  EXPECT_EQ(spooler.Default(), "Laser & Co,,");
+  EXPECT_TRUE(view.failures.empty());
 }
 
 // Names as CUPS and the spooler give them: commas, " on" and other scripts inside a name are the
@@ -148,22 +165,6 @@ TEST_F(CoreTest, AChoiceSetsThePrinterItShowsAfterPrintersChangedBehindOurBackOr
   EXPECT_EQ(view.failures.size(), 2u);
 }
 
-TEST_F(CoreTest, WithoutADefaultNothingIsCheckedOrWrittenAndOddValuesAreReadAsTheyStand) {
-  Start({{"P", ""}, {"Q", ""}}, "Gone,,");
-  EXPECT_EQ(Shown(), "P;Q; | There is no Default Printer");
-  EXPECT_FALSE(core.DefaultKnown());
-  EXPECT_EQ(spooler.Default(), "Gone,,");
-  Start({}, "Gone,,");
-  EXPECT_TRUE(core.Entries().empty());
-
-  // Only spaces are skipped before the name; "&" is no accelerator here, and "\t" no blank.
-  Start({{"P", ""}, {"Laser & Co", ""}}, "\tP,,");
-  EXPECT_EQ(Shown(), "Laser & Co;P; | There is no Default Printer");
-  core.Apply(0);
-  EXPECT_EQ(spooler.Default(), "Laser & Co,,");
-  EXPECT_TRUE(view.failures.empty());
-}
-
 TEST_F(CoreTest, AChangeElsewhereIsFollowedWrittenBackAndAnnouncedOnceButOurOwnEchoIsNot) {
   Start({{"P", ""}, {"Q", ""}}, "Q,,");
   spooler.SetDefault("P,other,stuff");
@@ -231,13 +232,7 @@ TEST_F(CoreTest, QuickChoicesSendTheLastToCupsAndEveryChoiceInTheMenuReachesIt) 
 TEST_F(CoreTest, OnlyAChoiceInTheMenuStopsWindowsManagingTheDefaultAndUnInstallPutsItBack) {
   TFakeWindows windows;
   const TTestKey policies[] = {TTestKey(kPolicyKey), TTestKey(kPolicyKey, HKEY_LOCAL_MACHINE)};
-  const struct {
-    TWindowsVersion version;
-    const char *before, *chosen;
-    HKEY policyRoot;
-    DWORD policy;
-    const char *userSets, *unInstalled;
-  } rows[] = {
+  const struct { TWindowsVersion version; const char *before, *chosen; HKEY policyRoot; DWORD policy; const char *userSets, *unInstalled; } rows[] = {
       {{10, 0, 19045}, "none", "1", nullptr, 0, nullptr, "none"},
       {{10, 0, 22631}, "0", "1", nullptr, 0, nullptr, "0"},
       {{10, 0, 19045}, "none", "1", nullptr, 0, "0", "0"},  // the user's own setting stays
