@@ -1,17 +1,29 @@
 #pragma once
-// The main window on stand-ins for the spooler, the notification area, the shell and its dialogs.
+// What the program's own tests build on: the stand-ins for the platform, and the main window on them.
 #include <gtest/gtest.h>
 
+#include <functional>
+#include <memory>
+#include <tuple>
+
+#include "FakeCups.h"
 #include "FakeDialogs.h"
 #include "FakeNotifyIcon.h"
 #include "FakeSpooler.h"
+#include "FakeWindows.h"
 #include "MainForm.h"
 #include "RegistryFixture.h"
 #include "app/Messages.h"
+#include "app/NetworkPrinters.h"
+#include "app/Policy.h"
 #include "framework/Application.h"
+#include "framework/Handles.h"
+#include "framework/Window.h"
+#include "product/Product.h"
 
 namespace zv::test {
 
+// The main window on stand-ins for the spooler, the notification area, the shell and its dialogs.
 class FormTest : public testing::Test {
  protected:
   void Start(std::vector<TPrinterRecord> printers, const std::string& profile) {

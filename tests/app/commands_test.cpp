@@ -1,8 +1,6 @@
-#include "FakeWindows.h"
 #include "FormTest.h"
 
 namespace zv::test {
-namespace {
 
 class CommandsTest : public FormTest {
  protected:
@@ -96,5 +94,4 @@ TEST_F(CommandsTest, TheOptionsAreSavedAndCheckedAndPortInformationChangesEveryC
   EXPECT_TRUE(next.mRememberPerNetwork->Checked() && next.Core().Options.RememberPerNetwork && !next.mShowSplashScreen->Checked());
 }
 
-}  // namespace
 }  // namespace zv::test

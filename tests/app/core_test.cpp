@@ -1,19 +1,6 @@
-#include "app/PrinterCore.h"
-
-#include <gtest/gtest.h>
-
-#include <functional>
-#include <tuple>
-
-#include "FakeCups.h"
-#include "FakeSpooler.h"
-#include "FakeWindows.h"
-#include "RegistryFixture.h"
-#include "framework/Window.h"
-#include "product/Product.h"
+#include "FormTest.h"
 
 namespace zv::test {
-namespace {
 
 class TFakeView : public ICoreView {
  public:
@@ -277,5 +264,4 @@ TEST_F(CoreTest, OnlyAChoiceInTheMenuStopsWindowsManagingTheDefaultAndUnInstallP
   EXPECT_EQ(view.told, std::vector<std::string>{kWindowsStopsManaging});
 }
 
-}  // namespace
 }  // namespace zv::test

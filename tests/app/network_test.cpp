@@ -1,10 +1,6 @@
-#include "app/NetworkPrinters.h"
-
-#include "FakeWindows.h"
 #include "FormTest.h"
 
 namespace zv::test {
-namespace {
 
 // An address as the routing table holds it: network byte order.
 DWORD Ip(DWORD a, DWORD b, DWORD c, DWORD d) { return a | b << 8 | c << 16 | d << 24; }
@@ -209,5 +205,4 @@ TEST_F(NetworkPrintersTest, EveryRouteChangeNoticeIsFollowedAndTheNextOneAskedFo
   EXPECT_FALSE(KillTimer(form.Handle(), kNetworkTimer));
 }
 
-}  // namespace
 }  // namespace zv::test

@@ -1,18 +1,11 @@
-#include "app/LegacyDefaultMode.h"
-#include "app/Policy.h"
-
-#include <gtest/gtest.h>
-
 #include <fstream>
 #include <map>
-#include <set>
 #include <regex>
-#include <tuple>
+#include <set>
 
-#include "RegistryFixture.h"
+#include "FormTest.h"
 
 namespace zv::test {
-namespace {
 
 TNetwork On(const std::string& gateway, const std::string& suffix) { return {gateway, suffix, ""}; }
 TPolicyKey Rules(std::vector<TNetworkRule> rules) {
@@ -126,5 +119,4 @@ TEST(PolicyTemplates, DeclareExactlyTheKeysAndValuesTheProgramReads) {
     EXPECT_NE(adml.find("<" + (*i)[1].str() + " id=\"" + (*i)[2].str() + "\""), std::string::npos) << (*i)[0];
 }
 
-}  // namespace
 }  // namespace zv::test

@@ -3,7 +3,6 @@
 #include "FormTest.h"
 
 namespace zv::test {
-namespace {
 
 // The window's part of the printer menu: it shows what the core says and turns clicks into choices.
 using PrinterMenuTest = FormTest;
@@ -81,5 +80,4 @@ TEST_F(PrinterMenuTest, ARightClickDuringAChangeShowsTheMenuAfterItAndClicksDuri
   EXPECT_FALSE(form.Core().Options.ShowPortInfo);
 }
 
-}  // namespace
 }  // namespace zv::test

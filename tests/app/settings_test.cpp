@@ -1,19 +1,6 @@
-#include <gtest/gtest.h>
-
-#include <memory>
-#include <tuple>
-
-#include "FakeNotifyIcon.h"
-#include "FakeSpooler.h"
-#include "RegistryFixture.h"
-#include "app/LegacyDefaultMode.h"
-#include "MainForm.h"
-#include "framework/Application.h"
-#include "framework/Handles.h"
-#include "framework/Menus.h"
+#include "FormTest.h"
 
 namespace zv::test {
-namespace {
 
 constexpr char kKey[] = "Software\\Zorvane";
 const std::string kYes("\xFF\xFF\xFF\xFF", 4), kNo(4, '\0');
@@ -141,5 +128,4 @@ TEST_F(SettingsTest, AForcedOptionIsGreyedKeepsTheUsersOwnValueAndGivesItBackWhe
   EXPECT_EQ(shown(), "-  -  x  001");
 }
 
-}  // namespace
 }  // namespace zv::test
