@@ -80,10 +80,10 @@ TEST_F(CommandsTest, PrinterSettingsOpensOneDialogAndOnlyWithADefault) {
 
 TEST_F(CommandsTest, TheOptionsAreSavedAndCheckedAndPortInformationChangesEveryCaptionAtOnce) {
   spooler.platformId = 1;  // ports are the catalogue's on Windows 95
-  Start({{"P", "LPT2:"}, {"Q", "LPT1:"}}, "P,winspool,LPT2:");
-  EXPECT_EQ(Shown(), "P*;Q; | P");
+  Start({{"P on 2nd floor", "LPT2:"}, {"q", "LPT1:"}}, "P on 2nd floor,winspool,LPT2:");
+  EXPECT_EQ(Shown(), "P on 2nd floor*;q; | P on 2nd floor");  // cut at its port only
   for (TMenuItem* option : {form.mShowPortInfo, form.mShowSplashScreen, form.mRememberPerNetwork}) option->Click();
-  EXPECT_EQ(Shown(), "P on LPT2:*;Q on LPT1:; | P on LPT2:");
+  EXPECT_EQ(Shown(), "P on 2nd floor on LPT2:*;q on LPT1:; | P on 2nd floor on LPT2:");
   EXPECT_TRUE(form.mShowPortInfo->Checked() && !form.mShowSplashScreen->Checked() && form.mRememberPerNetwork->Checked());
   const auto stored = [&](const char* name) { return TTestKey::GetRaw(key.Path(), name).data; };
   const std::vector<std::uint8_t> yes(4, 0xFF), no(4, 0);

@@ -103,20 +103,17 @@ class NetworkPrintersTest : public FormTest {
 };
 
 TEST_F(NetworkPrintersTest, WhatCannotNameAnInstalledPrinterIsIgnoredAmongHundredsOfNetworks) {
-  const std::string networks = "Software\\Zorvane\\Networks\\";
-  for (int i = 0; i < 300; ++i)
-    TTestKey::SetRaw(networks + "net " + std::to_string(i), "Device", REG_SZ, "B", 2);
-  const DWORD number = 7;
-  TTestKey::SetRaw(networks + "number", "Device", REG_DWORD, &number, 4);
-  TTestKey::SetRaw(networks + "empty", "Device", REG_SZ, "", 1);
-  TTestKey::SetRaw(networks + "gone", "Device", REG_SZ, "Z", 2);
-  TTestKey::SetRaw(networks + "other port", "Device", REG_SZ, "A", 2);
-  TTestKey::SetRaw(networks + "other port", "Port", REG_SZ, "LPT9:", 6);
+  for (int i = 0; i < 300; ++i) key.Set("Networks\\net " + std::to_string(i), "Device", "B");
+  key.Set("Networks\\number", "Device", 7);
+  key.Set("Networks\\empty", "Device", "");
+  key.Set("Networks\\gone", "Device", "Z");
+  key.Set("Networks\\other port", "Device", "A");
+  key.Set("Networks\\other port", "Port", "LPT9:");
   for (const char* network : {"number", "empty", "gone", "other port", "net 299"}) {
     MoveTo(network);
     EXPECT_EQ(spooler.Default(), "C,,") << network;
   }
-  TTestKey::SetRaw(networks + "net 150", "Port", REG_SZ, "", 1);
+  key.Set("Networks\\net 150", "Port", "");
   TFakeWindows windows;
   windows.SetMode("0");
   MoveTo("net 150");
