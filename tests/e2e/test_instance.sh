@@ -31,14 +31,14 @@ check "the others ended with exit code 0" same "$codes" " 0 0 0 0 0 0 0 0 0"
 await 30 "the icon of the copy that runs" tray_shown
 
 second_copy() { timeout 30 "$ROOT/scripts/wine-run" "$TARGET" "$1" &>/dev/null </dev/null || { SEEN="exit code $?"; false; }; }
-titled() { xsearch --name "^$1\$" | sort | tr '\n' ' '; }  # windows by title, to tell what a later copy renames
-ours=$(titled Zorvane) renamed=$(titled 'something else')
+titled() { xsearch --name "^$1\$" | sort | tr '\n' ' '; }  # windows by title
+renamed=$(titled 'something else')  # what a copy renames a window to; the ten may have done so already
 deep=$BUILD/deep$(printf "/$(printf 'folder%.0s' {1..10})%s" {1..6})
 mkdir -p "$deep" && cp "$EXE" "$deep/ZORVANE.EXE"
 check "a second copy from a path of $((${#deep} + 14)) characters ends with exit code 0" second_copy "$deep/ZORVANE.EXE"
 ln -sf "$EXE" "$deep/zorvane.exe"  # the same file under a name in another case, whose title is empty
 check "a second copy started as zorvane.exe ends with exit code 0" second_copy "$deep/zorvane.exe"
-check "no window was renamed" same "$(titled Zorvane)|$(titled 'something else')" "${ours:-none}|$renamed"
+check "no window was renamed" same "$(titled 'something else')" "$renamed"
 
 linux_figures() { echo "$(awk '/^RssAnon/ {print $2}' "/proc/$ZV_PID/status") $(ls "/proc/$ZV_PID/fd" | wc -l)"; }
 read -r anon0 fds0 <<<"$(linux_figures)"
