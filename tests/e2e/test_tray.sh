@@ -43,7 +43,7 @@ check "Exit ends the program and its icon leaves the tray" exit_zorvane
 bench_queues Office,2F Office Büro 事務所 $(printf 'Printer_%03d ' {1..100})
 set_option "Show Splash Screen" 0
 start
-check "the next start is no first run: the splash kept off, nothing shows before the icon" test -z "$BEFORE_ICON"
+check "the next start is no first run: the splash kept off, nothing shows before the icon" same "$BEFORE_ICON" ""
 check "the start kept the printer with a comma in its name the default" wait_until 15 profile_is "Office,2F,,"
 menu tray-menu-names Down Down Down Down Down Down Down Return  # the first printer entry: 事務所
 check "a printer named in another script is chosen by its name" wait_until 15 profile_is "事務所,,"
