@@ -1,6 +1,5 @@
 #!/usr/bin/env bash
-# The catalogue against the real spooler: Wine lists the private CUPS's queues. The records the
-# spooler hands over differ in layout between the two executables: both are checked.
+# The real spooler's listing of the private CUPS's queues, on both executables (its records' layouts differ).
 BOTH_TARGETS=1
 source "$(dirname "$0")/lib.sh"
 
