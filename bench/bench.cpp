@@ -12,8 +12,7 @@
 #include <string>
 #include <vector>
 
-#include "FakeDialogs.h"
-#include "FakeSpooler.h"
+#include "Fakes.h"
 #include "app/PrinterCore.h"
 #include "app/cups_default.h"
 #include "MainForm.h"

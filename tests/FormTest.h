@@ -6,13 +6,8 @@
 #include <memory>
 #include <tuple>
 
-#include "FakeCups.h"
-#include "FakeDialogs.h"
-#include "FakeNotifyIcon.h"
-#include "FakeSpooler.h"
-#include "FakeWindows.h"
+#include "Fakes.h"
 #include "MainForm.h"
-#include "RegistryFixture.h"
 #include "app/Messages.h"
 #include "app/NetworkPrinters.h"
 #include "app/Policy.h"
