@@ -57,10 +57,10 @@ TEST_F(CupsDefaultTest, RapidSwitchesSendOnlyTheLastChoiceAndTheEndLetsGoOfARunn
   lpoptions.Gate(false);
   EXPECT_TRUE(cups->Keep("Beta", "", true));
   lpoptions.Runs(1);  // Beta is being sent and takes its time
-  for (const char* device : {"Alpha", "Beta", "Alpha"}) cups->Keep(device, "", true);
+  for (const char* device : {"Alpha", "Beta", "Office,2F"}) cups->Keep(device, "", true);
   lpoptions.Gate(true);
   while (cups->Busy()) Sleep(1);
-  EXPECT_EQ(lpoptions.Runs(), (std::vector<std::string>{"lpoptions -d Beta", "lpoptions -d Alpha"}));
+  EXPECT_EQ(lpoptions.Runs(), (std::vector<std::string>{"lpoptions -d Beta", "lpoptions -d Office,2F"}));
   lpoptions.Gate(false);
   cups->Keep("Beta", "", true);
   lpoptions.Runs(3);
