@@ -52,6 +52,7 @@ TEST(SetupDialog, GetsTheNamesAndACopyOfTheSettingsAndOnlyAConfirmedChoiceBecome
     seen = record;
     devNames = Bytes(record.hDevNames);
     devMode = Bytes(record.hDevMode);
+    TGlobalLock(record.hDevMode).As<DEVMODEA>()->dmCopies = 2;  // as the user changes the settings
     return dialogs.dialogs == 2;  // cancelled, then confirmed
   };
   TPrinterSetupDialog(nullptr).RunSetup(SharedPrinter());
@@ -63,9 +64,8 @@ TEST(SetupDialog, GetsTheNamesAndACopyOfTheSettingsAndOnlyAConfirmedChoiceBecome
 
   TPrinterSetupDialog(nullptr).RunSetup(SharedPrinter());
   SharedPrinter().ResetToDefault();  // as the next setup starts: the settings confirmed are kept
-  EXPECT_EQ(SharedPrinter().DeviceModeBlock(), seen.hDevMode);
+  EXPECT_EQ(SharedPrinter().DevMode()->dmCopies, 2);
   EXPECT_EQ(GlobalFlags(held), GMEM_INVALID_HANDLE);  // the old block was freed
-  EXPECT_EQ(SharedPrinter().CurrentIndex(), 0);
   SharedPrinter().Discard();
 }
 
