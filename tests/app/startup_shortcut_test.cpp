@@ -31,60 +31,46 @@ class StartupShortcutTest : public testing::Test {
   TMainForm form{Application};
 };
 
+// A value that is not an absolute folder below a drive or a share (no value, another folder) is
+// never used: the shell's own folder is, if it is one. The path is never cut.
 TEST_F(StartupShortcutTest, TheFolderIsTheStartUpValueOrTheShellsOwnAndNeverRelative) {
-  const std::string longFolder = "C:\\" + std::string(120, 'f');
-  const std::tuple<const char*, TTestKey::TRaw, const char*, std::string> cases[] = {
-      {"a folder", Text("C:\\Start"), "C:\\Shell", std::string("C:\\Start") + kLink},
-      {"a folder with its backslash", Text("C:\\Start\\"), "C:\\Shell", std::string("C:\\Start") + kLink},
-      {"a network folder", Text("\\\\server\\share"), "C:\\Shell", std::string("\\\\server\\share") + kLink},
-      {"a long folder, never cut", Text(longFolder), "C:\\Shell", longFolder + kLink},
-      {"no value", {}, "C:\\Shell", std::string("C:\\Shell") + kLink},
-      {"a number", {REG_DWORD, {5, 0, 0, 0}, true}, "C:\\Shell", std::string("C:\\Shell") + kLink},
-      {"a relative folder", Text("Start"), "C:\\Shell", std::string("C:\\Shell") + kLink},
-      {"a folder without a drive", Text("\\Start"), "C:\\Shell", std::string("C:\\Shell") + kLink},
-      {"a drive's root", Text("C:\\"), "C:\\Shell", std::string("C:\\Shell") + kLink},
-      {"a server without a share", Text("\\\\server"), "D:\\", ""},
-      {"empty text", Text(""), "C:\\Shell", std::string("C:\\Shell") + kLink},
-      {"a relative folder and no shell folder", Text("5"), "", ""},
-  };
-  for (const auto& [what, value, shellFolder, expected] : cases) {
+  const auto path = [&](const TTestKey::TRaw& value, const char* shellFolder = "C:\\Shell") {
     SetStartUp(value);
     shell.startup = shellFolder;
     form.ComputeShortcutPath();
-    EXPECT_EQ(ShortcutPath, expected) << what;
-  }
-  // Without a folder no shortcut is made or removed anywhere, and the shell hears of none.
-  EXPECT_FALSE(form.CreateStartupShortcut());
-  form.RemoveStartupShortcut();
-  EXPECT_TRUE(shell.notices.empty());
-}
-
-TEST_F(StartupShortcutTest, TheShortcutIsRemovedWithANoticeToTheShellEvenWhenAlreadyGone) {
-  SetStartUp(Text(TempFolder("zorvane-startup-test")));
-  form.ComputeShortcutPath();
-  EXPECT_TRUE(form.CreateStartupShortcut());
-  form.RemoveStartupShortcut();
-  EXPECT_FALSE(form.ShortcutExists());
-  form.RemoveStartupShortcut();
-  const std::string notice = "4 1 " + ShortcutPath + " (both)";
-  EXPECT_EQ(shell.notices, (std::vector<std::string>{notice, notice}));
+    return ShortcutPath;
+  };
+  const std::string start = std::string("C:\\Start") + kLink, shells = std::string("C:\\Shell") + kLink;
+  const std::string longFolder = "C:\\" + std::string(120, 'f');
+  EXPECT_EQ(path(Text("C:\\Start")), start);
+  EXPECT_EQ(path(Text("C:\\Start\\")), start);
+  EXPECT_EQ(path(Text("\\\\server\\share")), std::string("\\\\server\\share") + kLink);
+  EXPECT_EQ(path(Text(longFolder)), longFolder + kLink);
+  EXPECT_EQ(path({}), shells);  // no value
+  EXPECT_EQ(path(Text("Start")), shells);
+  EXPECT_EQ(path(Text("\\Start")), shells);  // no drive
+  EXPECT_EQ(path(Text("C:\\")), shells);     // a drive's root
+  EXPECT_EQ(path(Text("\\\\server"), "D:\\"), "");  // a server without a share, and a drive's root
+  EXPECT_FALSE(form.CreateStartupShortcut());  // without a folder no shortcut is made anywhere
 }
 
 // A step of the start that fails must not leave a process without an icon: it could not be
-// ended, and it would keep every later start from running.
-TEST_F(StartupShortcutTest, AFailedStartUpStepStillShowsTheIcon) {
+// ended, and it would keep every later start from running. The shortcut is removed with a notice
+// to the shell, also when it has gone already.
+TEST_F(StartupShortcutTest, AFailedStartUpStepStillShowsTheIconAndTheShortcutGoesWithANotice) {
   TTestKey settings("Software\\Zorvane");
   TTestKey::SetRaw(settings.Path(), "Show Splash Screen", REG_DWORD, "\0\0\0\0", 4);  // off
   SetStartUp(Text(TempFolder("zorvane-startup-test")));
   form.ComputeShortcutPath();
-  form.CreateStartupShortcut();  // no first run: the stored options count
-  spooler.printers = {{"P", ""}};
+  EXPECT_TRUE(form.CreateStartupShortcut());  // no first run: the stored options count
   spooler.throwEnumeration = true;
   EXPECT_THROW(form.FormCreate(), std::bad_alloc);
   EXPECT_TRUE(form.TrayForm->Active());
-  ASSERT_FALSE(tray.calls.empty());
-  EXPECT_STREQ(tray.calls.back().data.szTip, "There is no Default Printer");
+  EXPECT_EQ(form.TrayForm->ToolTip(), "There is no Default Printer");
   form.RemoveStartupShortcut();
+  EXPECT_FALSE(form.ShortcutExists());
+  form.RemoveStartupShortcut();
+  EXPECT_EQ(shell.notices, std::vector<std::string>(2, "4 1 " + ShortcutPath + " (both)"));
 }
 
 }  // namespace
