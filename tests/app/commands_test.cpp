@@ -1,4 +1,4 @@
-#include "FormTest.h"
+#include "Testing.h"
 
 namespace zv::test {
 

@@ -1,17 +1,6 @@
-#include "app/cups_default.h"
-
-#include <gtest/gtest.h>
-
-#include <cstdio>
-#include <memory>
-#include <string>
-#include <vector>
-
-#include "FakeCups.h"
-#include "FakeSpooler.h"
+#include "Testing.h"
 
 namespace zv::test {
-namespace {
 
 class CupsDefaultTest : public testing::Test {
  protected:
@@ -89,5 +78,4 @@ TEST(RealCupsStep, HandsEveryNameWhole) {
   EXPECT_FALSE(real.Run({"B\xFCro"}, abandon.Get()));  // no UTF-8: nothing runs
 }
 
-}  // namespace
 }  // namespace zv::test

@@ -1,9 +1,8 @@
 #include <fstream>
-#include <map>
 #include <regex>
 #include <set>
 
-#include "FormTest.h"
+#include "Testing.h"
 
 namespace zv::test {
 

@@ -1,6 +1,6 @@
 #include <utility>
 
-#include "FormTest.h"
+#include "Testing.h"
 
 namespace zv::test {
 

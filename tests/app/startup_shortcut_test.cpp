@@ -1,16 +1,6 @@
-#include <gtest/gtest.h>
-
-#include <tuple>
-
-#include "FakeDialogs.h"
-#include "FakeNotifyIcon.h"
-#include "FakeSpooler.h"
-#include "RegistryFixture.h"
-#include "MainForm.h"
-#include "framework/Application.h"
+#include "Testing.h"
 
 namespace zv::test {
-namespace {
 
 constexpr char kLink[] = "\\Sets Windows 95 Default Printer.LNK";
 
@@ -73,5 +63,4 @@ TEST_F(StartupShortcutTest, AFailedStartUpStepStillShowsTheIconAndTheShortcutGoe
   EXPECT_EQ(shell.notices, std::vector<std::string>(2, "4 1 " + ShortcutPath + " (both)"));
 }
 
-}  // namespace
 }  // namespace zv::test

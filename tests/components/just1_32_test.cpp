@@ -1,9 +1,6 @@
-#include "components/Just1_32/Just1_32.h"
-
-#include <gtest/gtest.h>
+#include "Testing.h"
 
 namespace zv::test {
-namespace {
 
 // The mutex goes by the file name in upper case: the same file started under any case is one program.
 TEST(PreviousInstance, TheMutexIsTheFileNameAndTheTitleLosesAnUpperCaseExtension) {
@@ -17,5 +14,4 @@ TEST(PreviousInstance, TheMutexIsTheFileNameAndTheTitleLosesAnUpperCaseExtension
   EXPECT_EQ(detect("C:\\Tools\\B\xC3\xBCro.Exe"), "B\xC3\x9CRO.EXE|");
 }
 
-}  // namespace
 }  // namespace zv::test

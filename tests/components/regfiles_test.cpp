@@ -1,11 +1,6 @@
-#include "components/RegFiles/RegFiles.h"
-
-#include <gtest/gtest.h>
-
-#include "RegistryFixture.h"
+#include "Testing.h"
 
 namespace zv::test {
-namespace {
 
 constexpr char kBase[] = "Software\\ZorvaneTest\\RegFile";
 
@@ -38,5 +33,4 @@ TEST(RegFile, ReadsWhatAnotherProgramLeftWithoutOverrunAndWritesWhatOthersRead) 
   EXPECT_EQ(TTestKey::GetRaw(kBase, "text").data, (std::vector<std::uint8_t>{'a', 'b', 'c', 0}));
 }
 
-}  // namespace
 }  // namespace zv::test

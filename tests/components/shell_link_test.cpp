@@ -1,12 +1,6 @@
-#include "components/shell_link/ShellLink.h"
-
-#include <gtest/gtest.h>
-
-#include "RegistryFixture.h"
-#include "framework/Com.h"
+#include "Testing.h"
 
 namespace zv::test {
-namespace {
 
 // The start-up shortcut's path is kept whole, however long the StartUp folder; a name cut to fit
 // would leave a file that is no shortcut.
@@ -23,5 +17,4 @@ TEST(ShellLink, AShortcutIsSavedUnderItsWholeNameOrNotAtAll) {
   EXPECT_EQ(GetFileAttributesA(tooLong.substr(0, 259).c_str()), INVALID_FILE_ATTRIBUTES);
 }
 
-}  // namespace
 }  // namespace zv::test

@@ -1,11 +1,6 @@
-#include "components/TrayIcon/TrayIcon.h"
-
-#include <gtest/gtest.h>
-
-#include "FakeNotifyIcon.h"
+#include "Testing.h"
 
 namespace zv::test {
-namespace {
 
 using Calls = std::vector<DWORD>;
 
@@ -70,5 +65,4 @@ TEST(TrayIcon, MouseActionsRaiseClickDoubleClickAndRightClickOnceAndNothingElse)
   EXPECT_EQ(events, "click double click right ");
 }
 
-}  // namespace
 }  // namespace zv::test

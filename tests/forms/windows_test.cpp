@@ -1,15 +1,6 @@
-#include <gtest/gtest.h>
-
-#include <cstring>
-
-#include "FakeDialogs.h"
-#include "FakeSpooler.h"
-#include "forms/AboutForm.h"
-#include "forms/PrinterSetupDialog.h"
-#include "framework/Application.h"
+#include "Testing.h"
 
 namespace zv::test {
-namespace {
 
 // The splash never closes by a key; About closes by every key of its Close button, and by no other.
 TEST(AboutForm, OnlyTheAboutWindowClosesAndFromTheKeyboardByEveryKeyOfItsButton) {
@@ -69,5 +60,4 @@ TEST(SetupDialog, GetsTheNamesAndACopyOfTheSettingsAndOnlyAConfirmedChoiceBecome
   SharedPrinter().Discard();
 }
 
-}  // namespace
 }  // namespace zv::test

@@ -1,15 +1,6 @@
-#include "printers/Printer.h"
-
-#include <gtest/gtest.h>
-
-#include <algorithm>
-#include <cstdio>
-#include <cstdlib>
-
-#include "FakeSpooler.h"
+#include "Testing.h"
 
 namespace zv::test {
-namespace {
 
 std::vector<std::string> Names(TPrinter& printer) {
   std::vector<std::string> names;
@@ -108,5 +99,4 @@ TEST(RealCatalogue, ListsTheQueuesOfThePrivateCupsAndResolvesItsDefault) {
   std::printf("platform %lu: %zu printers, default %s\n", Spooler().PlatformId(), names.size(), expectedDefault);
 }
 
-}  // namespace
 }  // namespace zv::test

@@ -1,7 +1,10 @@
 #pragma once
-// What the program's own tests build on: the stand-ins for the platform, and the main window on them.
+// What every test builds on: GoogleTest, the stand-ins for the platform, and the main window on them.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
 #include <functional>
 #include <memory>
 #include <tuple>
@@ -11,7 +14,12 @@
 #include "app/Messages.h"
 #include "app/NetworkPrinters.h"
 #include "app/Policy.h"
+#include "components/Just1_32/Just1_32.h"
+#include "components/shell_link/ShellLink.h"
+#include "forms/AboutForm.h"
+#include "forms/PrinterSetupDialog.h"
 #include "framework/Application.h"
+#include "framework/Com.h"
 #include "framework/Handles.h"
 #include "framework/Window.h"
 #include "product/Product.h"
