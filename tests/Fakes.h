@@ -20,6 +20,7 @@
 #include "app/cups_default.h"
 #include "components/TrayIcon/TrayIcon.h"
 #include "framework/Dialogs.h"
+#include "framework/Handles.h"
 #include "printers/SpoolerApi.h"
 
 namespace zv::test {
@@ -35,18 +36,15 @@ class TTestKey {
   void Remove() const {
     const std::size_t slash = path_.rfind('\\');
     HKEY parent;
-    if (RegOpenKeyExA(root_, path_.substr(0, slash).c_str(), 0, KEY_ALL_ACCESS | KEY_WOW64_64KEY, &parent) != ERROR_SUCCESS) return;
-    SHDeleteKeyA(parent, path_.substr(slash + 1).c_str());
-    RegCloseKey(parent);
+    if (RegOpenKeyExA(root_, path_.substr(0, slash).c_str(), 0, KEY_ALL_ACCESS | KEY_WOW64_64KEY, &parent) == ERROR_SUCCESS)
+      SHDeleteKeyA(TKeyHandle(parent).Get(), path_.substr(slash + 1).c_str());
   }
   // A value below the key ("": the key itself), made with the keys it needs.
   void Set(const std::string& sub, const std::string& name, DWORD type, const void* data, DWORD size) const {
     HKEY key;
     if (RegCreateKeyExA(root_, (sub.empty() ? path_ : path_ + "\\" + sub).c_str(), 0, nullptr, 0,
-                        KEY_ALL_ACCESS | KEY_WOW64_64KEY, nullptr, &key, nullptr) != ERROR_SUCCESS)
-      return;
-    RegSetValueExA(key, name.c_str(), 0, type, static_cast<const BYTE*>(data), size);
-    RegCloseKey(key);
+                        KEY_ALL_ACCESS | KEY_WOW64_64KEY, nullptr, &key, nullptr) == ERROR_SUCCESS)
+      RegSetValueExA(TKeyHandle(key).Get(), name.c_str(), 0, type, static_cast<const BYTE*>(data), size);
   }
   void Set(const std::string& sub, const std::string& name, const std::string& text) const {
     Set(sub, name, REG_SZ, text.c_str(), static_cast<DWORD>(text.size() + 1));
@@ -55,9 +53,7 @@ class TTestKey {
 
   static bool Exists(const std::string& path) {
     HKEY key;
-    if (RegOpenKeyExA(HKEY_CURRENT_USER, path.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS) return false;
-    RegCloseKey(key);
-    return true;
+    return RegOpenKeyExA(HKEY_CURRENT_USER, path.c_str(), 0, KEY_READ, &key) == ERROR_SUCCESS && TKeyHandle(key).Get();
   }
   static void SetRaw(const std::string& path, const char* name, DWORD type, const void* data, DWORD size,
                      HKEY root = HKEY_CURRENT_USER) {

@@ -29,6 +29,9 @@ took=$(cat "$ARTIFACTS/splash-time.txt")
 check "the first start showed the splash for about three seconds (${took:-no} s)" test "$(bc <<<"${took:-0} >= 2.5")" = 1
 check "and made the StartUp shortcut to the program" grep -aqiF "$(WINE winepath -w "$EXE")" "$LINK_UNIX"
 
+WINE "$BUILD/tests/set_default.exe" "Alpha,winspool,CUPS:Alpha"
+check "a change elsewhere was written back in our form" wait_until 15 profile_is "Alpha,,"
+check "leaving Windows to manage the default" reg_is "$WINDOWS_KEY" LegacyDefaultPrinterMode 0x0
 click_icon --repeat 2 --delay 100 1
 window_opens "a double-click opened the printer setup dialog" printer-setup-dialog
 xdotool key Escape  # the next click waits for it to close
