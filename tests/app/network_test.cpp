@@ -47,23 +47,6 @@ TEST(LookAtTables, NamesTheWayOutAsARegistryKeyName) {
   for (const char* foreign : {"", " home.lan", "10.0.0.1 a b c", "10.0.0.1 a "}) EXPECT_FALSE(TNetwork::FromKey(foreign)) << foreign;
 }
 
-// The look every few seconds changes with any part of the network or of the way to it, and with nothing else.
-TEST(LookAtTables, ChangesWithEveryPartOfTheNetworkAndTheRouteToIt) {
-  const std::vector<TRoute> routes{Default(kHome, 1, 10), kLocal};
-  const TNetworkLook home = LookAtTables(routes, kAdapters, kNeighbours);
-  const struct { std::vector<TRoute> routes; std::vector<TAdapterInfo> adapters; std::vector<TNeighbour> neighbours; bool moved; } cases[] = {
-      {{Default(kWork, 1, 10)}, kAdapters, kNeighbours, true},
-      {{Default(kHome, 2, 10)}, kAdapters, kNeighbours, true},
-      {{Default(kHome, 1, 11)}, kAdapters, kNeighbours, true},
-      {routes, kAdapters, {{kHome, 1, "02-00-00-00-09-09"}}, true},
-      {routes, kAdapters, {}, true},
-      {routes, {{1, "flat.lan"}}, kNeighbours, true},
-      {{kLocal, {Ip(172, 16, 0, 0), Ip(255, 240, 0, 0), kWork, 1, 1}, Default(kHome, 1, 10)}, kAdapters, kNeighbours, false},
-      {routes, {{1, "Home.LAN"}, {2, "other"}}, {{kHome, 1, kRouter}, {kWork, 2, "02-00-00-00-09-09"}}, false},
-  };
-  for (const auto& c : cases) EXPECT_EQ(LookAtTables(c.routes, c.adapters, c.neighbours) != home, c.moved) << KeyOf(LookAtTables(c.routes, c.adapters, c.neighbours));
-}
-
 class TFakeNetwork : public TStandIn<INetworkCalls> {
  public:
   std::string network;  // a key name
