@@ -206,14 +206,10 @@ class TFakeNotifyIcon : public TStandIn<INotifyIconApi> {
   std::vector<TCall> calls;
 };
 
-// Handles this thread's waiting messages; given a condition, until it holds, for at most five seconds.
-inline bool Pump(const std::function<bool()>& done = nullptr) {
-  for (const DWORD start = GetTickCount();; Sleep(2)) {
-    MSG message;
-    while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&message);
-    if (!done || done()) return true;
-    if (GetTickCount() - start >= 5000) return false;
-  }
+// Handles this thread's waiting messages.
+inline void Pump() {
+  MSG message;
+  while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&message);
 }
 
 // Closes the menu a timer found open: a menu shown in a test would wait for a choice.
