@@ -85,21 +85,20 @@ class NetworkPrintersTest : public FormTest {
   TFakeNetwork net;
 };
 
-TEST_F(NetworkPrintersTest, WhatCannotNameAnInstalledPrinterIsIgnoredAmongHundredsOfNetworks) {
-  for (int i = 0; i < 300; ++i) key.Set("Networks\\net " + std::to_string(i), "Device", "B");
+TEST_F(NetworkPrintersTest, WhatCannotNameAnInstalledPrinterIsIgnored) {
   key.Set("Networks\\number", "Device", 7);
-  key.Set("Networks\\empty", "Device", "");
   key.Set("Networks\\gone", "Device", "Z");
   key.Set("Networks\\other port", "Device", "A");
   key.Set("Networks\\other port", "Port", "LPT9:");
-  for (const char* network : {"number", "empty", "gone", "other port", "net 299"}) {
+  key.Set("Networks\\no port", "Device", "B");
+  for (const char* network : {"no port", "number", "gone", "other port"}) {
     MoveTo(network);
     EXPECT_EQ(spooler.Default(), "C,,") << network;
   }
-  key.Set("Networks\\net 150", "Port", "");
+  key.Set("Networks\\no port", "Port", "");
   TFakeWindows windows;
   windows.SetMode("0");
-  MoveTo("net 150");
+  MoveTo("no port");
   EXPECT_EQ(spooler.Default(), "B,,");
   EXPECT_EQ(windows.Mode(), "0");  // the program's choice, not the user's: Windows keeps managing
 }
