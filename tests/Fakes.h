@@ -206,12 +206,6 @@ class TFakeNotifyIcon : public TStandIn<INotifyIconApi> {
   std::vector<TCall> calls;
 };
 
-// Handles this thread's waiting messages.
-inline void Pump() {
-  MSG message;
-  while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&message);
-}
-
 // Closes the menu a timer found open: a menu shown in a test would wait for a choice.
 inline void CALLBACK CloseMenu(HWND, UINT, UINT_PTR timer, DWORD) {
   KillTimer(nullptr, timer);

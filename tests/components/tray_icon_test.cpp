@@ -44,25 +44,4 @@ TEST(TrayIcon, IsShownExactlyWhileActiveComesBackWhenTheShellRestartsAndCutsItsT
   EXPECT_EQ(shell.Messages(), (Calls{NIM_ADD, NIM_MODIFY, NIM_MODIFY, NIM_DELETE, NIM_ADD, NIM_ADD, NIM_DELETE}));
 }
 
-// Only a button's release or the left double-click count; a right-click queued behind the one that
-// shows the menu does not show it again.
-TEST(TrayIcon, MouseActionsRaiseClickDoubleClickAndRightClickOnceAndNothingElse) {
-  TFakeNotifyIcon shell;
-  TTrayIcon tray(nullptr);
-  TPopupMenu menu(nullptr);
-  menu.Items().Add(new TMenuItem(&menu));  // one item, so that the menu shows
-  tray.SetPopupMenu(&menu);
-  std::string events;
-  tray.OnClick = [&](TComponent*) { events += "click "; };
-  tray.OnDblClick = [&](TComponent*) { events += "double "; };
-  tray.OnRightClick = [&](TComponent*, TMouseButton, TShiftState, int, int) { events += "right "; };
-  SetTimer(nullptr, 0, 300, &CloseMenu);
-  PostMessageA(tray.WindowHandle(), WM_TRAYNOTIFY, 0, WM_RBUTTONUP);
-  for (UINT m : {WM_LBUTTONUP, WM_LBUTTONDBLCLK, WM_LBUTTONUP, WM_RBUTTONUP, WM_MOUSEMOVE, WM_LBUTTONDOWN,
-                 WM_RBUTTONDOWN, WM_MBUTTONUP, WM_RBUTTONDBLCLK})
-    SendMessageA(tray.WindowHandle(), WM_TRAYNOTIFY, 0, m);
-  Pump();
-  EXPECT_EQ(events, "click double click right ");
-}
-
 }  // namespace zv::test
