@@ -4,51 +4,41 @@
 set -euo pipefail
 ROOT=$(cd "$(dirname "$0")/.." && pwd)
 source "$ROOT/scripts/bench.sh"
+source "$ROOT/scripts/drive.sh"
 bench_start
 B="$ROOT/build/x86_64"
-W() { "$ROOT/scripts/wine-run" x86_64 "$@"; }
 report="$ROOT/build/bench/report.md"
 mkdir -p "$(dirname "$report")"
 bench_queues Office Backup Labels
-tray() { xdotool search --onlyvisible --name '^Wine System Tray$' 2>/dev/null | head -1; }
-# launch EXE: starts it and waits for its icon; LAUNCHED is its process id.
-launch() {
-  (exec "$ROOT/scripts/wine-run" x86_64 "$1" >/dev/null 2>&1) &
-  LAUNCHED=$!
-  for _ in $(seq 1 100); do [ -n "$(tray)" ] && break; sleep 0.1; done
-  sleep 1
-}
+# launch EXE: starts it and waits for its icon, and a second more; ZV_PID is its process id.
+launch() { launch_zorvane "$1"; wait_for 10 "the icon of $1" tray_shown; sleep 1; }
 # close TITLE: closes the program whose window bears the title and waits for its icon to go.
-close() {
-  W "$B/zorvane_bench.exe" close "$1" >/dev/null 2>&1
-  for _ in $(seq 1 100); do [ -z "$(tray)" ] && break; sleep 0.1; done
-}
+close() { WINE "$B/zorvane_bench.exe" close "$1" >/dev/null 2>&1; wait_for 10 "$1's icon going" no tray_shown; }
 # One start first, so that the measured ones are no first run (the shortcut exists); a first run
 # resets the options, so the splash is switched off only after it.
 launch "$B/ZORVANE.EXE"
 close Zorvane
-W reg add 'HKCU\Software\Zorvane' /v "Show Splash Screen" /t REG_DWORD /d 0 /f >/dev/null 2>&1
+set_option "Show Splash Screen" 0
 
 echo "bench: menu rebuilds" >&2
-menu=$(W "$B/zorvane_bench.exe" menu | tr -d '\r')
+menu=$(WINE "$B/zorvane_bench.exe" menu)
 echo "bench: catalogue" >&2
-catalogue=$(W "$B/zorvane_bench.exe" catalogue | tr -d '\r')
+catalogue=$(WINE "$B/zorvane_bench.exe" catalogue)
 echo "bench: switching" >&2
-switch=$(W "$B/zorvane_bench.exe" switch 60 | tr -d '\r')
+switch=$(WINE "$B/zorvane_bench.exe" switch 60)
 
 # Start-up: from process start until the icon is in the tray, alternating with the minimal program.
 # Each start begins once the one before has ended, its process included, not only its icon.
 startup_once() {  # EXE TITLE -> milliseconds
-  local start end pid
+  local start end
   start=$(date +%s%N)
-  W "$1" >/dev/null 2>&1 &
-  pid=$!
-  for _ in $(seq 1 1000); do [ -n "$(tray)" ] && break; sleep 0.01; done
+  launch_zorvane "$1"
+  POLL=0.01 wait_until 10 tray_shown || true
   end=$(date +%s%N)
   echo $(((end - start) / 1000000))
   sleep 0.5
   close "$2"
-  wait "$pid"
+  wait "$ZV_PID"
   sleep 0.3
 }
 echo "bench: start-up" >&2
@@ -67,33 +57,33 @@ linux() {  # PID -> "rss_kb anon_kb fds"
 }
 echo "bench: memory and objects" >&2
 launch "$B/ZORVANE.EXE"
-zpid=$LAUNCHED
-z0=$(W "$B/zorvane_bench.exe" probe Zorvane 0 | tr -d '\r')
+zpid=$ZV_PID
+z0=$(WINE "$B/zorvane_bench.exe" probe Zorvane 0)
 zl0=$(linux $zpid)
-z1=$(W "$B/zorvane_bench.exe" probe Zorvane 1000 | tr -d '\r')
+z1=$(WINE "$B/zorvane_bench.exe" probe Zorvane 1000)
 zl1=$(linux $zpid)
 close Zorvane
 launch "$B/min_tray.exe"
-mpid=$LAUNCHED
-m0=$(W "$B/zorvane_bench.exe" probe MinTray 0 | tr -d '\r')
+mpid=$ZV_PID
+m0=$(WINE "$B/zorvane_bench.exe" probe MinTray 0)
 ml0=$(linux $mpid)
 close MinTray
 
 # A minute of idling with the printer following the network: the program's own processor time.
 echo "bench: a minute of idling" >&2
 cpu_ms() { awk -v hz="$(getconf CLK_TCK)" '{ print int(($14 + $15) * 1000 / hz) }' "/proc/$1/stat"; }
-W reg add 'HKCU\Software\Zorvane' /v "Remember Printer per Network" /t REG_DWORD /d 0xffffffff /f >/dev/null 2>&1
+set_option "Remember Printer per Network" 0xffffffff
 # With an organisation's rules present, as a deployment writes them: read at a move, not at each look.
 for rule in 10.0.0.0/8 192.168.0.0/16 corp.example.com; do
-  W reg add 'HKLM\Software\Policies\Zorvane\Networks' /v "$rule" /d Printer /f /reg:64 >/dev/null 2>&1
+  WINE reg add 'HKLM\Software\Policies\Zorvane\Networks' /v "$rule" /d Printer /f /reg:64 >/dev/null 2>&1
 done
 launch "$B/ZORVANE.EXE"
-idle0=$(cpu_ms "$LAUNCHED")
+idle0=$(cpu_ms "$ZV_PID")
 sleep 60
-idle1=$(cpu_ms "$LAUNCHED")
+idle1=$(cpu_ms "$ZV_PID")
 close Zorvane
-W reg add 'HKCU\Software\Zorvane' /v "Remember Printer per Network" /t REG_DWORD /d 0 /f >/dev/null 2>&1
-W reg delete 'HKLM\Software\Policies\Zorvane' /f /reg:64 >/dev/null 2>&1
+set_option "Remember Printer per Network" 0
+WINE reg delete 'HKLM\Software\Policies\Zorvane' /f /reg:64 >/dev/null 2>&1
 
 sizes=""
 for t in i686 x86_64; do

@@ -12,50 +12,31 @@ case "${1:-}" in
 esac
 ROOT=$(cd "$(dirname "$0")/.." && pwd)
 source "$ROOT/scripts/bench.sh"
+source "$ROOT/scripts/drive.sh"
 bench_start
-out="$ROOT/build/demo"
-mkdir -p "$out"
-exe="$ROOT/build/x86_64/ZORVANE.EXE"
+SHOTS="$ROOT/build/demo"
+mkdir -p "$SHOTS"
 bench_queues Office_Laser Colour_Inkjet Label_Printer
-W() { "$ROOT/scripts/wine-run" x86_64 "$@"; }
-device() {
-  W reg query 'HKCU\Software\Microsoft\Windows NT\CurrentVersion\Windows' /v Device 2>/dev/null |
-    tr -d '\r' | awk '$1 == "Device" { print $3 }'
-}
-W "$exe" &
-pid=$!
-tray=
-for _ in $(seq 1 150); do
-  tray=$(xdotool search --onlyvisible --name '^Wine System Tray$' 2>/dev/null | head -1) || true
-  [ -n "$tray" ] && break
-  sleep 0.2
-done
-[ -n "$tray" ] || { echo "demo: the icon did not appear" >&2; kill "$pid"; exit 1; }
-sleep 1
-echo "default printer before: $(device)"
-eval "$(xdotool getwindowgeometry --shell "$tray")"
-xdotool mousemove $((X + 10)) $((Y + 10)) click 3
-sleep 1
-import -window root -crop 320x280+0+0 "$out/menu.png"
-echo "demo: the tray menu: $out/menu.png"
+launch_zorvane
+wait_for 30 "the icon" tray_shown
+wait_until 10 profile_is "Office_Laser,*" || true  # Wine copies CUPS's default as the program starts
+echo "default printer before: $(default_printer)"
+menu -
+screenshot menu -crop 320x280+0+0
+echo "demo: the tray menu: $SHOTS/menu.png"
 xdotool key Up Up Return  # Label_Printer, the second of the sorted printers from the bottom
-sleep 1
-echo "default printer after choosing Label_Printer: $(device)"
-xdotool mousemove $((X + 10)) $((Y + 10)) click 3
-sleep 1
-import -window root -crop 320x280+0+0 "$out/menu-after.png"
-echo "demo: the menu after the switch: $out/menu-after.png"
+wait_until 10 profile_is "Label_Printer,*" || true
+echo "default printer after choosing Label_Printer: $(default_printer)"
+menu -
+screenshot menu-after -crop 320x280+0+0
+echo "demo: the menu after the switch: $SHOTS/menu-after.png"
 xdotool key o  # Options
-sleep 1
-import -window root -crop 400x280+0+0 "$out/menu-options.png"
-echo "demo: the menu with its options: $out/menu-options.png"
+wait_for 10 "the Options submenu" windows_shown "$MENU"
+screenshot menu-options -crop 400x280+0+0
+echo "demo: the menu with its options: $SHOTS/menu-options.png"
 if [ -n "$update_docs" ]; then
-  mkdir -p "$ROOT/docs" && cp "$out/menu-options.png" "$ROOT/docs/menu.png"
+  mkdir -p "$ROOT/docs" && cp "$SHOTS/menu-options.png" "$ROOT/docs/menu.png"
   echo "demo: the README's picture replaced: docs/menu.png"
 fi
 xdotool key Escape Escape
-sleep 1
-xdotool mousemove $((X + 10)) $((Y + 10)) click 3
-sleep 1
-xdotool key Down Return  # Exit
-wait "$pid" || true
+exit_zorvane || stuck "Exit did not end the program"
