@@ -5,7 +5,7 @@ namespace zv::test {
 constexpr char kLink[] = "\\Sets Windows 95 Default Printer.LNK";
 
 // The prefix's own StartUp value is put back afterwards; the shell's folder is the test's.
-class StartupShortcutTest : public testing::Test {
+class StartupShortcutTest : public FormTest {
  protected:
   void TearDown() override { SetStartUp(saved); }
   static void SetStartUp(const TTestKey::TRaw& value) {  // not found: no value
@@ -15,10 +15,6 @@ class StartupShortcutTest : public testing::Test {
   static TTestKey::TRaw Text(const std::string& s) { return {REG_SZ, {s.c_str(), s.c_str() + s.size() + 1}, true}; }
 
   const TTestKey::TRaw saved = TTestKey::GetRaw(kShellFoldersKey, "StartUp");
-  TFakeSpooler spooler;
-  TFakeNotifyIcon tray;
-  TFakeShell shell;
-  TMainForm form{Application};
 };
 
 // A value that is not an absolute folder below a drive or a share (no value, another folder) is
@@ -48,8 +44,7 @@ TEST_F(StartupShortcutTest, TheFolderIsTheStartUpValueOrTheShellsOwnAndNeverRela
 // ended, and it would keep every later start from running. The shortcut is removed with a notice
 // to the shell, also when it has gone already.
 TEST_F(StartupShortcutTest, AFailedStartUpStepStillShowsTheIconAndTheShortcutGoesWithANotice) {
-  TTestKey settings("Software\\Zorvane");
-  TTestKey::SetRaw(settings.Path(), "Show Splash Screen", REG_DWORD, "\0\0\0\0", 4);  // off
+  key.Set("", "Show Splash Screen", 0u);  // off
   SetStartUp(Text(TempFolder("zorvane-startup-test")));
   form.ComputeShortcutPath();
   EXPECT_TRUE(form.CreateStartupShortcut());  // no first run: the stored options count
