@@ -5,12 +5,15 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
-#include <functional>
-#include <memory>
 #include <tuple>
 
 #include "Fakes.h"
-#include "MainForm.h"
+#include "app/PrinterCore.h"
+#include "app/main_window.h"
+#include "components/RegFiles/RegFiles.h"
+#include "components/TrayIcon/TrayIcon.h"
+#include "framework/Menus.h"
+#include "printers/Printer.h"
 #include "app/Messages.h"
 #include "app/NetworkPrinters.h"
 #include "app/Policy.h"

@@ -200,13 +200,11 @@ TEST_F(CoreTest, OnlyAChoiceInTheMenuStopsWindowsManagingTheDefaultAndUnInstallP
   const TTestKey policies[] = {TTestKey(kPolicyKey), TTestKey(kPolicyKey, HKEY_LOCAL_MACHINE)};
   const struct { TWindowsVersion version; const char *before, *chosen; HKEY policyRoot; DWORD policy; const char *userSets, *unInstalled; } rows[] = {
       {{10, 0, 19045}, "none", "1", nullptr, 0, nullptr, "none"},
-      {{10, 0, 22631}, "0", "1", nullptr, 0, nullptr, "0"},
       {{10, 0, 19045}, "none", "1", nullptr, 0, "0", "0"},  // the user's own setting stays
       {{10, 0, 19045}, "0", "1", nullptr, 0, "none", "none"},
       {{10, 0, 10240}, "0", "0", nullptr, 0, nullptr, "0"},
       {{6, 3, 9600}, "none", "none", nullptr, 0, nullptr, "none"},
       {{10, 0, 19045}, "1", "1", nullptr, 0, nullptr, "1"},
-      {{10, 0, 19045}, "2", "2", nullptr, 0, nullptr, "2"},
       {{10, 0, 19045}, "0", "0", HKEY_LOCAL_MACHINE, 1, nullptr, "0"},
       {{10, 0, 19045}, "none", "none", HKEY_CURRENT_USER, 1, nullptr, "none"},
       {{10, 0, 19045}, "0", "1", HKEY_LOCAL_MACHINE, 0, nullptr, "0"},

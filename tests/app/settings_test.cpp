@@ -40,7 +40,6 @@ TEST_F(SettingsTest, AStartReadsTheOptionsItCanWritesTheVersionAndLeavesTheRestA
   const std::tuple<const char*, DWORD, std::string, bool, bool> cases[] = {
       {"no option stored", REG_NONE, "", false, false},
       {"on", REG_DWORD, kYes, true, false},
-      {"a number", REG_DWORD, std::string("\5\0\0\0", 4), true, false},
       {"text that says true", REG_SZ, "True", true, false},
       {"text that is no boolean", REG_SZ, std::string(65536, 'x'), false, true},
       {"a short number", REG_DWORD, "\1", false, false},
