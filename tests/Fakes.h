@@ -59,11 +59,7 @@ class TTestKey {
                      HKEY root = HKEY_CURRENT_USER) {
     SHSetValueA(root, path.c_str(), name, type, data, size);
   }
-  struct TRaw {
-    DWORD type = REG_NONE;
-    std::vector<std::uint8_t> data;
-    bool found = false;
-  };
+  struct TRaw { DWORD type = REG_NONE; std::vector<std::uint8_t> data; bool found = false; };
   static TRaw GetRaw(const std::string& path, const char* name) {
     TRaw raw;
     DWORD size = 0;
@@ -144,8 +140,7 @@ class TFakeSpooler : public TStandIn<ISpoolerApi> {
 // program lets go of the step.
 class TFakeCups : public TStandIn<ICupsPlatform> {
  public:
-  bool wine = true;
-  bool succeed = true;
+  bool wine = true, succeed = true;
 
   bool UnderWine() override { return wine; }
   bool Run(const std::vector<std::string>& arguments, HANDLE abandon) override {
@@ -182,10 +177,7 @@ class TFakeCups : public TStandIn<ICupsPlatform> {
 // Records the notification-area calls instead of making them.
 class TFakeNotifyIcon : public TStandIn<INotifyIconApi> {
  public:
-  struct TCall {
-    DWORD message;
-    TNotifyIconData data;
-  };
+  struct TCall { DWORD message; TNotifyIconData data; };
   BOOL ShellNotifyIcon(DWORD message, TNotifyIconData& data) override {
     calls.push_back({message, data});
     // The shell's call is a sent message: while it waits, messages sent to us are handled.

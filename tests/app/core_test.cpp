@@ -52,7 +52,6 @@ class CoreTest : public testing::Test {
 TEST_F(CoreTest, WithoutADefaultNothingIsCheckedOrWrittenAndOddValuesAreReadAsTheyStand) {
   Start({{"P", ""}, {"Q", ""}}, "Gone,,");
   EXPECT_EQ(Shown(), "P;Q; | There is no Default Printer");
-  EXPECT_FALSE(core.DefaultKnown());
   EXPECT_EQ(spooler.Default(), "Gone,,");
   Start({}, "Gone,,");
   EXPECT_TRUE(core.Entries().empty());
@@ -82,9 +81,7 @@ TEST_F(CoreTest, EveryPrinterNameIsTakenWholeAndNeverWrittenAsAnotherPrinter) {
   EXPECT_EQ(core.Entries()[2].Caption, std::string(79, 'x') + kanji.substr(0, 3));  // 80 characters, none cut in half
   core.Apply(Entry("A"));  // "A,," would name "A,"
   EXPECT_EQ(spooler.Default(), "A,,,");
-  TPrinterRecord partial{"B??", ""};
-  partial.Whole = false;
-  Start({{"B", ""}, partial}, "B,,");
+  Start({{"B", ""}, {"B??", "", false}}, "B,,");
   core.Apply(Entry("B??"));
   EXPECT_EQ(spooler.Default(), "B,,");
   EXPECT_EQ(view.failures, (std::vector<std::string>{"message", "message"}));

@@ -67,9 +67,7 @@ class NetworkPrintersTest : public FormTest {
     net.network = network;
     form.Core().LookAtNetwork();
   }
-  struct TStep {
-    std::string network, act, expected;
-  };
+  struct TStep { std::string network, act, expected; };
   // The machine moves to each network ("": none), then the user chooses a printer or, "=P": P is made
   // the default elsewhere; "+": the option is clicked; "!": an announcement that changes nothing.
   void Walk(const std::vector<TStep>& steps) {

@@ -79,15 +79,14 @@ TEST_F(SettingsTest, AMissingShortcutResetsTheOptionsOnlyWhereOneCanBeMade) {
   for (const auto& [path, reset] : cases) {
     key.Remove();
     Store("Show Port Information", REG_DWORD, kYes);
-    const std::string network = std::string(kKey) + "\\Networks\\10.1.0.1";
-    TTestKey::SetRaw(network, "Device", REG_SZ, "A", 2);
+    key.Set("Networks\\10.1.0.1", "Device", "A");
     Store(kFoundModeValue, REG_SZ, "none");
     ShortcutPath = path;
     DeleteFileA(path.c_str());
     auto form = Start(true);
     EXPECT_EQ(form->Core().Options.ShowPortInfo, !reset) << path;
     EXPECT_EQ(Stored("Show Port Information"), reset ? kNo : kYes) << path;
-    EXPECT_TRUE(TTestKey::Exists(network)) << path << ": the printers remembered per network are the user's";
+    EXPECT_TRUE(TTestKey::Exists(std::string(kKey) + "\\Networks\\10.1.0.1")) << path << ": the printers remembered per network are the user's";
     EXPECT_EQ(Stored(kFoundModeValue), "none") << path << ": UnInstall can still put Windows' switch back";
     DeleteFileA(path.c_str());
   }

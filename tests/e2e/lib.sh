@@ -17,7 +17,6 @@ source "$ROOT/scripts/drive.sh"  # the program driven as a person does: launch_z
 fail() { echo "FAIL: $*" >&2; FAILED=yes; exit 1; }
 stuck() { fail "$@"; }  # a step of drive.sh that did not happen fails the test
 check() { SEEN=; "${@:2}" || fail "$1${SEEN:+ (saw: $SEEN)}"; echo "ok: $1"; }  # SEEN: what the condition looked at
-await() { wait_for "$@"; }  # await SECONDS WHAT COMMAND...: as wait_until, for a step the test cannot go on without
 same() { SEEN="\"$1\", not \"$2\""; [ "$1" = "$2" ]; }  # same ACTUAL EXPECTED
 
 APPDEFAULTS='HKCU\Software\Wine\AppDefaults\ZORVANE.EXE'  # as_windows VERSION: what the program runs on until the end
@@ -40,7 +39,7 @@ empty_tray() {  # an icon left behind by a copy that was killed would look like 
   tray_shown || return 0
   { /usr/lib/wine/wineserver -k; /usr/lib/wine/wineserver -w; } 2>/dev/null || true
   bench_prefix  # Wine's server and desktop again, without output, as the bench starts them
-  await 15 "the tray window of an earlier copy going away" no tray_shown
+  wait_for 15 "the tray window of an earlier copy going away" no tray_shown
 }
 window_opens() {  # window_opens WHAT PICTURE: a window of ours other than the menu (it lingers) comes up; focused
   check "$1" wait_until 15 windows_shown "${MENU:-}"

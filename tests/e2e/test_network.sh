@@ -31,14 +31,14 @@ bench_queues Ink Laser
 set_option "Remember Printer per Network" 1
 empty_tray
 launch_zorvane
-await 60 "the icon" tray_shown
+wait_for 60 "the icon" tray_shown
 menu - Up Up Return  # Ink, on network 1
 check "Ink chosen on network 1" wait_until 15 profile_is "Ink,,"
 move_to 2
 menu - Up Return  # Laser
 check "Laser chosen on network 2 before its router answered" wait_until 15 profile_is "Laser,,"
 sleep 2 && router 2 1
-await 15 "network 2's router seen" known 2
+wait_for 15 "network 2's router seen" known 2
 move_to 1
 check "back on network 1, Ink is the default again" wait_until 15 profile_is "Ink,*"
 check "and CUPS's" wait_until 10 cups_default_is Ink

@@ -26,7 +26,7 @@ step_files() { SEEN=$(find "$WINEPREFIX/drive_c/users" -maxdepth 3 -name 'zorvan
 
 empty_tray
 WINEPREFIX=$SCRATCH/josé/build/bench/prefix HOME=$SCRATCH/josé/build/bench/home PATH=$SCRATCH/bin:$PATH launch_zorvane
-await 30 "the icon" tray_shown
+wait_for 30 "the icon" tray_shown
 
 (trap exit TERM; while :; do other_spooler_program || true; done) &  # until the switching is over
 STARTER=$! ZV_PIDS+=($!)
@@ -62,10 +62,10 @@ check "and its hung step is ended too" wait_until 10 no steps
 # Another icon keeps Wine's tray window up: with no window manager, the last icon's removal takes 2 s.
 "$ROOT/scripts/wine-run" "$TARGET" "$BUILD/min_tray.exe" </dev/null &>/dev/null & ZV_PIDS+=($!)
 choose P_two
-await 5 "a step that hangs, and its file" step_files
+wait_for 5 "a step that hangs, and its file" step_files
 menu - Down Return  # Exit
 left=$EPOCHREALTIME
-await 10 "the end after Exit" ended "$ZV_PID"
+wait_for 10 "the end after Exit" ended "$ZV_PID"
 took=$(bc <<<"$EPOCHREALTIME - $left")
 check "Exit during a step ended the program within a second ($took s)" test "$(bc <<<"$took < 1")" = 1
 check "no file of a step is left in the temporary folder" wait_until 5 no step_files
