@@ -23,7 +23,8 @@ TEST(RulePrinter, TheMostSpecificRuleOfTheMachineThenOfTheUserAndNothingMalforme
       {"10.20.3.0/027", "Wrong"}, {"10.20.3.0/-1", "Wrong"}, {"10.20.3/24", "Wrong"}, {"10.20.3.0", "Wrong"},
       {"10.20.3.0/24/28", "Wrong"}, {"256.20.3.0/28", "Wrong"}, {"10.20.3.128/25", ""}, {"x.corp..example.com", "Wrong"},
       {"x.lab corp.example.com", "Wrong"}, {std::string(250, 'x') + ".lab.corp.example.com", "Wrong"}, {"", "Wrong"}});
-  const TPolicyKey user = Rules({{"10.20.3.0/28", "UserDesk"}, {"192.168.0.0/16", "UserNet"}, {"home.lan", "Home"}});
+  const TPolicyKey user = Rules({{"10.20.3.0/28", "UserDesk"}, {"192.168.0.0/16", "UserNet"}, {"home.lan", "Home"},
+                                 {"home.lan.", "Later"}});  // as specific: the lower name, whatever the order read
   const struct { std::string gateway, suffix, printer; } cases[] = {
       {"10.20.3.1", "", "Floor3"}, {"10.20.3.200", "", "Floor3"}, {"10.20.9.1", "", "Floor"},
       {"10.20.3.1", "lab.corp.example.com", "Floor3"}, {"10.30.0.1", "lab.corp.example.com", "Lab"},
