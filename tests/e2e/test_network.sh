@@ -28,10 +28,12 @@ policy() { WINE reg "$@" /reg:64 >/dev/null 2>&1; }
 policy delete "$POLICY" /f || true  # the prefix is kept between runs
 
 bench_queues Ink Laser
-set_option "Remember Printer per Network" 1
+set_option "Remember Printer per Network" 0  # a first run (a fresh prefix) resets it all the same
 empty_tray
 launch_zorvane
 wait_for 60 "the icon" tray_shown
+menu - o n  # Options, Remember Printer per Network
+check "the option is kept on" wait_until 10 reg_is "$SETTINGS" "Remember Printer per Network" 0xffffffff
 menu - Up Up Return  # Ink, on network 1
 check "Ink chosen on network 1" wait_until 15 profile_is "Ink,,"
 move_to 2
