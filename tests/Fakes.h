@@ -13,9 +13,11 @@
 #include <mutex>
 #include <new>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "app/LegacyDefaultMode.h"
+#include "app/NetworkTables.h"
 #include "app/Shell.h"
 #include "app/cups_default.h"
 #include "components/TrayIcon/TrayIcon.h"
@@ -255,6 +257,24 @@ class TFakeWindows : public TStandIn<IWindowsVersion> {
     DWORD number = 0;
     if (raw.data.size() == sizeof number) std::memcpy(&number, raw.data.data(), sizeof number);
     return raw.found ? std::to_string(number) : "none";
+  }
+};
+
+// The routing tables as a test sets them: the network of the moment is a key name.
+class TFakeNetwork : public TStandIn<INetworkCalls> {
+ public:
+  std::string network;  // a key name
+  DWORD metric = 1;
+  TNetworkLook Look(bool) override { return {TNetwork::FromKey(network).value_or(TNetwork{}), 1, metric}; }
+  bool notices = false;  // the system tells of route changes (not under Wine)
+  int requests = 0;
+  ICoreWindow* told = nullptr;
+  bool AwaitRouteChange(ICoreWindow* window) override { return told = window, ++requests, notices; }
+  // The system's notice, as it comes: posted from another thread, handled by the window in its time.
+  void Notice() {
+    std::thread([this] { told->Post(TCoreWake::RouteChanged); }).join();
+    MSG message;
+    while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&message);
   }
 };
 

@@ -1,8 +1,7 @@
 #include "app/LegacyDefaultMode.h"
 
-#include "app/Policy.h"
-
 #include <exception>
+#include <stdexcept>
 #include <utility>
 
 #include "framework/Library.h"
@@ -45,38 +44,32 @@ bool ManagesDefaultPrinter(const TWindowsVersion& v) {
   return v.Major > 10 || (v.Major == 10 && v.Build >= kFirstManagingBuild);
 }
 
-bool PolicyKeepsWindowsManaging() {
-  // Read only: a policy key is the administrator's, and most users may not write there.
-  for (HKEY root : {HKEY_LOCAL_MACHINE, HKEY_CURRENT_USER}) {
-    HKEY opened = nullptr;
-    if (RegOpenKeyExA(root, kPolicyKey, 0, KEY_QUERY_VALUE, &opened) != ERROR_SUCCESS) continue;
-    const TKeyHandle key(opened);
-    DWORD type = REG_NONE, data = 0, size = sizeof data;
-    if (RegQueryValueExA(key.Get(), kKeepManagingPolicy, nullptr, &type, reinterpret_cast<BYTE*>(&data), &size) ==
-            ERROR_SUCCESS &&
-        type == REG_DWORD && size == sizeof data && data == 1)
-      return true;
-  }
-  return false;
-}
-
 TLegacyDefaultMode::TLegacyDefaultMode(std::string settingsKey) : settingsKey_(std::move(settingsKey)) {}
 
 std::string TLegacyDefaultMode::Mode() {
-  reg_.Key = kWindowsKey;
-  TVariant value;
-  reg_.ReadValue(kLegacyModeValue, value);
-  if (value.IsNull()) return kNone;
-  return value.Kind() == varInteger ? std::to_string(value.AsInteger()) : "other";
+  // Read as it lies: the registry component would take an empty or untyped value for none.
+  HKEY opened = nullptr;
+  const LONG result = RegOpenKeyExA(HKEY_CURRENT_USER, kWindowsKey, 0, KEY_QUERY_VALUE, &opened);
+  if (result == ERROR_FILE_NOT_FOUND) return kNone;
+  if (result != ERROR_SUCCESS) throw std::runtime_error("the switch cannot be read");
+  const TKeyHandle key(opened);
+  DWORD type = REG_NONE, data = 0, size = 0;
+  const LONG found = RegQueryValueExA(key.Get(), kLegacyModeValue, nullptr, &type, nullptr, &size);
+  if (found == ERROR_FILE_NOT_FOUND) return kNone;
+  if (found != ERROR_SUCCESS || type != REG_DWORD || size != sizeof data) return "other";
+  if (RegQueryValueExA(key.Get(), kLegacyModeValue, nullptr, &type, reinterpret_cast<BYTE*>(&data), &size) !=
+      ERROR_SUCCESS)
+    return "other";
+  return std::to_string(data);
 }
 
-bool TLegacyDefaultMode::UserChose() {
+bool TLegacyDefaultMode::UserChose(bool policyKeepsManaging) {
   // The printer is the default already: a switch that cannot be read or written costs the user
   // nothing but Windows' management, which stays as it was.
   try {
     if (!ManagesDefaultPrinter(TSeam<IWindowsVersion>::Calls().Version())) return false;
     const std::string found = Mode();
-    if ((found != "0" && found != kNone) || PolicyKeepsWindowsManaging()) return false;
+    if ((found != "0" && found != kNone) || policyKeepsManaging) return false;
     const bool told = !Found().empty();
     // What was found is kept first: a switch turned off that UnInstall could not put back would be lost.
     KeepFound(found);

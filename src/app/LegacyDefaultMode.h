@@ -35,15 +35,14 @@ inline constexpr char kFoundModeValue[] = "LegacyDefaultPrinterMode Found";
 
 // Whether that Windows manages the default printer (and has the switch).
 bool ManagesDefaultPrinter(const TWindowsVersion& version);
-bool PolicyKeepsWindowsManaging();
 
 class TLegacyDefaultMode {
  public:
   explicit TLegacyDefaultMode(std::string settingsKey);
 
-  // The user chose a printer in the menu: where Windows manages the default, it stops. True when
-  // the user is to be told (the first time only).
-  bool UserChose();
+  // The user chose a printer in the menu: where Windows manages the default, it stops, unless the
+  // organisation keeps it managing. True when the user is to be told (the first time only).
+  bool UserChose(bool policyKeepsManaging);
   // UnInstall: the switch as the program found it, unless the user set it since. True when changed.
   bool Restore();
   // What the program found, as kept under the settings key; empty when nothing is kept. A reset
@@ -52,7 +51,7 @@ class TLegacyDefaultMode {
   void KeepFound(const std::string& found);
 
  private:
-  // "none", the number as text, or "other" for a value of another type.
+  // "none", the number as text, or "other" for a value of another type or size: the user's own.
   std::string Mode();
   TRegFile reg_{nullptr};
   std::string settingsKey_;

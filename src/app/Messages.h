@@ -4,10 +4,8 @@
 
 namespace zv {
 
-// Work that waited for a change to end may run now (posted by the window to itself).
-inline constexpr UINT WM_RUNWAITING = WM_APP + 1;
-// The system's notice of a change of the routing table.
-inline constexpr UINT WM_ROUTECHANGED = WM_APP + 3;
+// The core asked to be woken (wParam: a TCoreWake), by the window or from a thread of the system's.
+inline constexpr UINT WM_COREWAKE = WM_APP + 1;
 
 // Where the system gives no notice of route changes, the routing table is read at this interval.
 inline constexpr UINT_PTR kNetworkTimer = 2;

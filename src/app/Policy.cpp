@@ -8,6 +8,8 @@
 #include <tuple>
 
 #include "components/RegFiles/RegFiles.h"
+#include "framework/Handles.h"
+#include "framework/Notice.h"
 
 namespace zv {
 namespace {
@@ -62,11 +64,13 @@ struct TSuffix {
   int Labels;
 };
 
-// "corp.example.com", also written with the final dot of a full name. Not a suffix: anything
+// "corp.example.com", also written with the final dot of a full name, or with a leading dot as
+// namespaces are written. Not a suffix: anything
 // with characters no host name has, an empty or over-long label, or a last label of digits (an
 // address that lost its prefix).
 std::optional<TSuffix> Suffix(std::string_view pattern) {
   if (!pattern.empty() && pattern.back() == '.') pattern.remove_suffix(1);
+  if (!pattern.empty() && pattern.front() == '.') pattern.remove_prefix(1);
   if (pattern.empty() || pattern.size() > 253) return std::nullopt;
   TSuffix suffix{std::string(), 1};
   std::size_t label = 0;
@@ -109,7 +113,8 @@ const TNetworkRule* Best(const TPolicyKey& key, const TNetwork& network) {
       rank = {1, subnet->Prefix};
     } else {
       const std::optional<TSuffix> suffix = Suffix(rule.Pattern);
-      if (!suffix || !(network.Suffix == suffix->Text || EndsWith(network.Suffix, "." + suffix->Text))) continue;
+      const std::string connection = NormalSuffix(network.Suffix);
+      if (!suffix || !(connection == suffix->Text || EndsWith(connection, "." + suffix->Text))) continue;
       rank = {0, suffix->Labels};
     }
     // Two ways of writing one suffix are as specific: the lower name wins, whatever the order read.
@@ -128,19 +133,19 @@ void ReadKey(TRootKey root, TPolicyKey& key, bool options) {
   reg.ReadOnly = true;
   reg.Key = kPolicyKey;
   key.Rules.clear();
-  if (options)
-    for (std::optional<bool>& forced : key.Forced) forced.reset();
+  if (options) key = TPolicyKey();
   try {
     // Only text names a printer; anything else a deployment left is skipped on its own.
     for (auto& [pattern, printer] : reg.Values(kPolicyNetworksKey))
       if (printer.Kind() == varString && !printer.AsText().empty() && !pattern.empty())
         key.Rules.push_back({std::move(pattern), printer.AsText()});
     if (!options) return;
-    for (const auto& [name, value] : reg.Values(""))
+    for (const auto& [name, value] : reg.Values("")) {
+      if (value.Kind() != varInteger || (value.AsInteger() != 0 && value.AsInteger() != 1)) continue;
       for (std::size_t i = 0; i < std::size(kForcedRows); ++i)
-        if (lstrcmpiA(name.c_str(), kForcedRows[i].Name) == 0 && value.Kind() == varInteger &&
-            (value.AsInteger() == 0 || value.AsInteger() == 1))
-          key.Forced[i] = value.AsInteger() == 1;
+        if (lstrcmpiA(name.c_str(), kForcedRows[i].Name) == 0) key.Forced[i] = value.AsInteger() == 1;
+      if (lstrcmpiA(name.c_str(), kKeepManagingPolicy) == 0) key.KeepManaging = value.AsInteger() == 1;
+    }
   } catch (const std::exception&) {
     // Rules that cannot be read are none; options forced by an earlier reading stay forced.
     key.Rules.clear();
@@ -149,6 +154,48 @@ void ReadKey(TRootKey root, TPolicyKey& key, bool options) {
 }
 
 }  // namespace
+
+// The registry's notice of a change below one policy key. The key may not be there yet (most
+// machines have no policy at all): then the nearest key above it that is there is watched for a
+// key made below it, and the watch moves down once it is.
+class TPolicy::TKeyWatch {
+ public:
+  explicit TKeyWatch(HKEY root) : root_(root) {}
+  void Arm(ICoreWindow& window) {
+    notice_.Disarm();
+    // Closing the key watched signals its event: that is no change.
+    key_.Reset();
+    ResetEvent(notice_.Event());
+    std::string path = kPolicyKey;
+    for (bool own = true;; own = false) {
+      HKEY key = nullptr;
+      if (RegOpenKeyExA(root_, path.c_str(), 0, KEY_NOTIFY | KEY_WOW64_64KEY, &key) == ERROR_SUCCESS) {
+        key_.Reset(key);
+        const DWORD filter = own ? REG_NOTIFY_CHANGE_NAME | REG_NOTIFY_CHANGE_LAST_SET : REG_NOTIFY_CHANGE_NAME;
+        if (notice_.Arm([&window] { window.Post(TCoreWake::PolicyChanged); }) &&
+            RegNotifyChangeKeyValue(key, own, filter, notice_.Event(), TRUE) != ERROR_SUCCESS)
+          notice_.Disarm();
+        return;
+      }
+      const std::size_t parent = path.rfind('\\');
+      if (parent == std::string::npos) return;
+      path.erase(parent);
+    }
+  }
+
+ private:
+  HKEY root_;
+  TKeyHandle key_;
+  TEventNotice notice_;  // first to go, so that closing the key tells no one
+};
+
+TPolicy::TPolicy() : watches_{std::make_unique<TKeyWatch>(HKEY_LOCAL_MACHINE), std::make_unique<TKeyWatch>(HKEY_CURRENT_USER)} {}
+
+TPolicy::~TPolicy() = default;
+
+void TPolicy::Watch(ICoreWindow& window) {
+  for (auto& watch : watches_) watch->Arm(window);
+}
 
 std::string RulePrinter(const TPolicyKey& machine, const TPolicyKey& user, const TNetwork& network) {
   const TNetworkRule* rule = Best(machine, network);

@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <utility>
 
-#include "app/Messages.h"
 #include "framework/Text.h"
 #include "printers/SpoolerApi.h"
 #include "product/Product.h"
@@ -15,9 +14,6 @@ bool LessIgnoringCase(const std::string& a, const std::string& b) {
   return CompareStringA(LOCALE_USER_DEFAULT, NORM_IGNORECASE, a.data(), static_cast<int>(a.size()), b.data(),
                         static_cast<int>(b.size())) == CSTR_LESS_THAN;
 }
-
-// The broadcast waits for every top-level window, but never for ever on one that hangs.
-constexpr UINT kBroadcastTimeoutMs = 2000;
 
 // What the profile's list of devices holds for a printer of the Windows NT catalogue, empty when
 // it does not name it; named, the spooler has it installed. (Windows 95 entries carry a port,
@@ -32,16 +28,20 @@ struct TPrintersList {
   std::int32_t Index;
 };
 
+// A printer the user, or the network the machine moved to, asked for just now: a failure is reported.
+bool Asked(const TDecision& decision) {
+  return !decision.Again && (decision.Why == TReason::Choice || decision.Why == TReason::Memory);
+}
+
 }  // namespace
 
-TPrinterCore::TPrinterCore(HWND window, ICoreView& view, const std::string& settingsKey)
-    : view_(view),
+TPrinterCore::TPrinterCore(ICoreWindow& window, const std::string& settingsKey)
+    : window_(window),
       cups_(std::make_unique<TCupsDefault>()),
-      network_(window, settingsKey),
+      memory_(settingsKey),
       legacyMode_(settingsKey),
-      waiting_([window] {
-        if (window) PostMessageA(window, WM_RUNWAITING, 0, 0);
-      }) {
+      waiting_([this] { window_.Post(TCoreWake::RunWaiting); }),
+      visit_(window) {
   for (const TOptionRow& row : kOptionRows) own_.*row.Member = row.Default;
   policy_.Read();
   Options = policy_.Overlay(own_);
@@ -67,7 +67,7 @@ std::string TPrinterCore::Caption(const std::string& displayName, const std::str
 void TPrinterCore::ShowProfileDefault() {
   const std::string device = DefaultDevice();
   tip_ = device.empty() ? kNoDefaultPrinterTip : Caption(device);
-  view_.CoreChanged();
+  window_.CoreChanged();
 }
 
 void TPrinterCore::Rebuild() {
@@ -98,25 +98,43 @@ void TPrinterCore::Rebuild() {
       }
     }
   } catch (...) {
-    view_.CoreChanged();
+    window_.CoreChanged();
     throw;
   }
-  view_.CoreChanged();
+  window_.CoreChanged();
 }
 
-// A printer the user, or the network the machine moved to, asked for: a failure is reported.
-bool TPrinterCore::Asked(TWhy why) { return why == TWhy::UserChoice || why == TWhy::NetworkRecall; }
+void TPrinterCore::Apply(int entry) { Carry(DecideNow(entry == -1 ? TEvent::Reapplied : TEvent::Chosen, entry)); }
 
-void TPrinterCore::Apply(int entry) { ApplyEntry(entry, entry == -1 ? TWhy::Reapply : TWhy::UserChoice); }
+TDecision TPrinterCore::DecideNow(TEvent event, int chosen) {
+  const TNetwork& network = visit_.Network();
+  const bool arrived = event == TEvent::Arrived, onNetwork = arrived && !network.Gateway.empty();
+  // Read at every move as well: the registry's notice may not come where a deployment bypasses it.
+  if (arrived) policy_.ReadRules();
+  return Decide({event, entries_, chosen, default_.Name, default_.Why, onNetwork, Options.RememberPerNetwork,
+                 onNetwork && Options.RememberPerNetwork ? memory_.Recall(network) : std::nullopt,
+                 arrived ? policy_.PrinterFor(network) : std::string(), settled_});
+}
 
-void TPrinterCore::ApplyEntry(int entry, TWhy why) {
+void TPrinterCore::Carry(const TDecision& decision, bool writeAgain) {
+  if (decision.Forget) memory_.Forget(visit_.Network());
+  if (decision.Entry < 0 || decision.Entry >= static_cast<int>(entries_.size())) return;
+  const TMenuEntry& entry = entries_[static_cast<std::size_t>(decision.Entry)];
+  if (entry.Checked && !writeAgain) {
+    // Already the default: nothing is written, but it is now the network's or the rule's.
+    default_ = {entry.Printer.DeviceName, decision.Why};
+    return;
+  }
+  ApplyEntry(decision);
+}
+
+void TPrinterCore::ApplyEntry(const TDecision& decision) {
   TWaiting::TChange change(waiting_, TChangeKind::Switching);
-  if (entries_.empty()) return;
+  const TReason why = decision.Why;
   int checked = -1;
   for (std::size_t i = 0; i < entries_.size() && checked < 0; ++i)
     if (entries_[i].Checked) checked = static_cast<int>(i);
-  const int target = entry == -1 ? checked : entry;
-  if (target < 0 || target >= static_cast<int>(entries_.size())) return;  // nothing to apply
+  const int target = decision.Entry;
   const TPrinterDevice shown = entries_[static_cast<std::size_t>(target)].Printer;
   if (checked >= 0) entries_[static_cast<std::size_t>(checked)].Checked = false;
 
@@ -140,8 +158,8 @@ void TPrinterCore::ApplyEntry(int entry, TWhy why) {
         tip_ = e.Caption;
         break;
       }
-    view_.CoreChanged();
-    if (Asked(why)) view_.ReportFailure(true);
+    window_.CoreChanged();
+    if (Asked(decision)) window_.ReportFailure(true);
     return;
   }
 
@@ -157,66 +175,79 @@ void TPrinterCore::ApplyEntry(int entry, TWhy why) {
   };
   TMenuEntry& chosen = entries_[static_cast<std::size_t>(target)];
   const bool writable = chosen.Whole && NamedDevice(value, listed) == now.DeviceName;
-  if (!writable && why == TWhy::PolicyRule) {
+  if (!writable && why == TReason::Rule && target != checked) {
     // A rule changes nothing it cannot carry out: the check mark stays where it was.
     if (checked >= 0) entries_[static_cast<std::size_t>(checked)].Checked = true;
     return;
   }
-  if (!writable && !Asked(why)) {
+  if (!writable && !Asked(decision)) {
     // The profile names this printer already, in words of its own: they stay.
     chosen.Checked = true;
     tip_ = chosen.Caption;
-    view_.CoreChanged();
+    default_ = {now.DeviceName, why};
+    window_.CoreChanged();
     return;
   }
   if (!writable || !Spooler().WriteProfile("Windows", "Device", value)) {
     tip_ = kNoDefaultPrinterTip;
-    view_.CoreChanged();
-    view_.ReportFailure(false);
+    window_.CoreChanged();
+    window_.ReportFailure(false);
     return;
   }
   chosen.Checked = true;
   tip_ = chosen.Caption;
-  // A printer that becomes the default, chosen here or elsewhere, is the one for this network; the
-  // one a rule set stays the rule's, also when an announcement from elsewhere finds it still the default.
-  const bool ruled = why == TWhy::PolicyRule ||
-                     (why != TWhy::UserChoice && why != TWhy::NetworkRecall && ruled_ == now.DeviceName);
-  ruled_ = ruled ? now.DeviceName : std::string();
-  if (!ruled && (why == TWhy::UserChoice || why == TWhy::FollowElsewhere)) network_.Remember(now);
+  default_ = {now.DeviceName, why};
+  const bool fresh = !decision.Again;
+  if (fresh && (why == TReason::Choice || why == TReason::Elsewhere)) Settle(now, decision.RememberIt);
   // Only the user's own choice stops Windows making the printer used last the default; the switch
   // lives beside the profile's value, and the one announcement tells of both.
-  const bool tell = why == TWhy::UserChoice && legacyMode_.UserChose();
+  const bool tell = fresh && why == TReason::Choice && legacyMode_.UserChose(policy_.KeepsWindowsManaging());
   // Each call below may dispatch messages; the work they bring waits for the end of this change.
-  view_.CoreChanged();
+  window_.CoreChanged();
   Announce();
-  if (tell) view_.Tell(kWindowsStopsManaging);
-  cups_->Keep(now.DeviceName, ListedPort(listing), why == TWhy::UserChoice || why == TWhy::NetworkRecall);
+  if (tell) window_.Tell(kWindowsStopsManaging);
+  cups_->Keep(now.DeviceName, ListedPort(listing), Asked(decision));
+}
+
+void TPrinterCore::Settle(const TPrinterDevice& printer, bool remember) {
+  if (!visit_.Watching()) return;
+  // Where the machine is now, even if the last look was before a move: the move is then known,
+  // and coming back is one.
+  Moved(visit_.LookNow());
+  settled_ = true;
+  if (remember) memory_.Remember(visit_.Network(), printer);
+}
+
+void TPrinterCore::Moved(TArrival arrival) {
+  if (arrival == TArrival::Joined) {
+    memory_.NewVisit();
+    settled_ = false;
+  } else if (arrival == TArrival::Answered) {
+    memory_.Answered(visit_.Network());
+  }
 }
 
 void TPrinterCore::Announce() {
   TWaiting::TChange own(waiting_, TChangeKind::Announcing);
-  static const char kSection[] = "windows";
-  DWORD_PTR result = 0;
-  SendMessageTimeoutA(HWND_BROADCAST, WM_WININICHANGE, 0, reinterpret_cast<LPARAM>(kSection),
-                      SMTO_NORMAL | SMTO_ABORTIFHUNG, kBroadcastTimeoutMs, &result);
+  window_.Announce();
 }
 
 // Clicked in the menu or announced elsewhere, a rebuild waits for the change under way to end.
-void TPrinterCore::RebuildAndApply(TWaitingWork work, TWhy why) {
+void TPrinterCore::RebuildAndApply(TWaitingWork work, TEvent event) {
   if (!waiting_.NowOrLater(work)) return;
   TWaiting::TChange change(waiting_, TChangeKind::Switching);
   Rebuild();
-  ApplyEntry(-1, why);
+  Carry(DecideNow(event));
 }
 
-void TPrinterCore::Refresh() { RebuildAndApply(TWaitingWork::Refresh, TWhy::Reapply); }
+void TPrinterCore::Refresh() { RebuildAndApply(TWaitingWork::Refresh, TEvent::Reapplied); }
 
 void TPrinterCore::Announced() {
   if (Announcing()) return;
   FollowChange();
 }
 
-void TPrinterCore::FollowChange() { RebuildAndApply(TWaitingWork::FollowChange, TWhy::FollowElsewhere); }
+void TPrinterCore::FollowChange() { RebuildAndApply(TWaitingWork::FollowChange, TEvent::Announced); }
 
 bool TPrinterCore::MenuMayOpen() {
   if (!waiting_.NowOrLater(TWaitingWork::ShowMenu)) return false;
@@ -226,44 +257,30 @@ bool TPrinterCore::MenuMayOpen() {
 
 void TPrinterCore::MenuClosed() { waiting_.Leave(); }
 
-void TPrinterCore::WatchNetwork() { network_.Start(Options.RememberPerNetwork, policy_.HasRules()); }
+void TPrinterCore::WatchNetwork() {
+  visit_.Watch(Options.RememberPerNetwork || policy_.HasRules(), false);
+  // The network of the moment is no move: its router's answer brings nothing either.
+  settled_ = true;
+}
 
-void TPrinterCore::JoinNetwork() {
-  network_.Join(Options.RememberPerNetwork, policy_.HasRules());
+void TPrinterCore::StartWatching() {
+  policy_.Watch(window_);
+  visit_.Watch(Options.RememberPerNetwork || policy_.HasRules(), true);
   LookAtNetwork();
 }
 
 void TPrinterCore::LookAtNetwork() {
   // Only the routing table is read while nothing moves.
-  if (!network_.RoutesMoved() || !waiting_.NowOrLater(TWaitingWork::LookAtNetwork)) return;
-  if (!network_.Arrived()) return;
-  // The user's own printer for this network first; else what the rules, read now, name for it.
-  if (const std::optional<TPrinterDevice> remembered = network_.Recall()) {
-    ApplyListed(
-        [&](const TPrinterDevice& shown) {
-          return shown.DeviceName == remembered->DeviceName && shown.PortName == remembered->PortName;
-        },
-        TWhy::NetworkRecall);
-    return;
-  }
-  policy_.ReadRules();
-  const std::string ruled = policy_.PrinterFor(network_.Visit());
-  // Administrators write names as people do: in any case, as the system compares them.
-  if (!ruled.empty())
-    ApplyListed([&](const TPrinterDevice& shown) { return lstrcmpiA(shown.DeviceName.c_str(), ruled.c_str()) == 0; },
-                TWhy::PolicyRule);
-}
-
-void TPrinterCore::ApplyListed(const std::function<bool(const TPrinterDevice&)>& wanted, TWhy why) {
-  for (std::size_t i = 0; i < entries_.size(); ++i) {
-    if (!wanted(entries_[i].Printer)) continue;
-    if (!entries_[i].Checked) ApplyEntry(static_cast<int>(i), why);
-    return;
-  }
+  if (!visit_.RoutesMoved() || !waiting_.NowOrLater(TWaitingWork::LookAtNetwork)) return;
+  const TArrival arrival = visit_.TakeIn();
+  Moved(arrival);
+  if (arrival != TArrival::None) Carry(DecideNow(TEvent::Arrived), false);
 }
 
 void TPrinterCore::PolicyChanged() {
   if (!waiting_.NowOrLater(TWaitingWork::ReadPolicy)) return;
+  // Asked again before reading: a change from here on is not lost.
+  policy_.Watch(window_);
   const TOptions before = Options;
   const bool rules = policy_.HasRules();
   policy_.Read();
@@ -276,12 +293,29 @@ void TPrinterCore::PolicyChanged() {
       watching = watching || row.Changed == &TPrinterCore::WatchNetwork;
     }
   if (!watching && policy_.HasRules() != rules) WatchNetwork();
-  view_.CoreChanged();
+  window_.CoreChanged();
 }
 
 void TPrinterCore::RouteChanged() {
-  network_.Listen();
+  visit_.Listen();
   LookAtNetwork();
+}
+
+void TPrinterCore::Wake(TCoreWake what) {
+  switch (what) {
+    case TCoreWake::RunWaiting:
+      RunWaiting();
+      break;
+    case TCoreWake::RouteChanged:
+      RouteChanged();
+      break;
+    case TCoreWake::PolicyChanged:
+      PolicyChanged();
+      break;
+    case TCoreWake::LookAtNetwork:
+      LookAtNetwork();
+      break;
+  }
 }
 
 void TPrinterCore::UnInstall() {
@@ -310,7 +344,7 @@ void TPrinterCore::Run(TWaitingWork work) {
         Refresh();
         break;
       case TWaitingWork::ShowMenu:
-        view_.PopUpMenu();
+        window_.PopUpMenu();
         break;
       case TWaitingWork::LookAtNetwork:
         LookAtNetwork();

@@ -1,26 +1,25 @@
 #pragma once
 // The program's own logic, with no window of its own: what the menu's printer section shows and
-// which printer each entry stands for, making a printer the default, following a change made
-// elsewhere, CUPS following a choice under Wine, the printer per network and what the
-// organisation's policy says. It reaches the
+// which printer each entry stands for, making a printer the default and knowing why it is,
+// following a change made elsewhere, CUPS following a choice under Wine, the printer per network
+// and what the organisation's policy says. It reaches the window through ICoreWindow and the
 // platform through the seams; the window turns messages and clicks into its calls and shows what
 // it says.
-#include <windows.h>
-
 #include <cstdint>
-#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
 
-#include "app/CoreView.h"
+#include "app/CoreWindow.h"
+#include "app/Decision.h"
 #include "app/LegacyDefaultMode.h"
-#include "app/NetworkPrinters.h"
+#include "app/MenuEntry.h"
+#include "app/NetworkMemory.h"
+#include "app/NetworkVisit.h"
 #include "app/Options.h"
 #include "app/Policy.h"
 #include "app/Waiting.h"
 #include "app/cups_default.h"
-#include "printers/Printer.h"
 
 namespace zv {
 
@@ -28,20 +27,10 @@ namespace zv {
 inline constexpr int FixedCount = 7;
 inline constexpr std::size_t kMaxCaption = 80;
 
-// One printer entry of the menu.
-struct TMenuEntry {
-  std::string Caption;
-  TPrinterDevice Printer;  // the printer the entry stands for, as the catalogue listed it
-  std::int32_t Index;      // its place in the catalogue (the entry's tag)
-  bool Checked;
-  bool Whole;  // false: the system gave its name with "?" for characters, and it is never written
-};
-
 class TPrinterCore {
  public:
-  // The window gets the notices of the network and the wake-up for waiting work, as messages; the
-  // settings key holds the printers remembered per network.
-  TPrinterCore(HWND window, ICoreView& view, const std::string& settingsKey);
+  // The settings key holds the printers remembered per network.
+  TPrinterCore(ICoreWindow& window, const std::string& settingsKey);
   ~TPrinterCore();
   TPrinterCore(const TPrinterCore&) = delete;
   TPrinterCore& operator=(const TPrinterCore&) = delete;
@@ -79,9 +68,9 @@ class TPrinterCore {
   void Refresh();
   // Another program announced a change of the profile; the program's own echo is dropped.
   void Announced();
-  // The system announced a change of policy: the rules and forced options are read again. A rule
-  // changed for the network the machine is on takes effect at its next move, as a deployment's
-  // refresh must not undo the user's choice.
+  // The policy changed (the system announced it, or the registry told): the rules and forced
+  // options are read again. A rule changed for the network the machine is on takes effect at its
+  // next move, as a deployment's refresh must not undo the user's choice.
   void PolicyChanged();
   // A right-click: true when the menu may open now (it then counts as a change until
   // MenuClosed); otherwise it is shown once the change under way has ended.
@@ -89,43 +78,54 @@ class TPrinterCore {
   void MenuClosed();
   // The option to follow the network was turned on or off: the network of the moment is no move.
   void WatchNetwork();
-  // At start-up: the network the machine starts on is one it joins.
-  void JoinNetwork();
+  // At the end of the start: the network the machine starts on is one it joins, and changes of
+  // policy are watched for from now on.
+  void StartWatching();
+  // What the core asked the window to wake it for.
+  void Wake(TCoreWake what);
   // A look at the routing table (at an interval, or on the system's notice).
   void LookAtNetwork();
-  void RouteChanged();
-  // The work that waited and may run now.
-  void RunWaiting();
   // UnInstall: what the program changed in Windows' own settings is put back.
   void UnInstall();
+  // Why the default printer is the default, as far as the program knows.
+  TReason DefaultWhy() const { return default_.Why; }
 
  private:
-  // Why a printer is being made the default: it decides what is remembered and what is reported.
-  // PolicyRule: a rule named it for the network; it is not remembered as the user's, and a printer
-  // that is not installed changes nothing, without a word.
-  enum class TWhy { Reapply, FollowElsewhere, UserChoice, NetworkRecall, PolicyRule };
-  static bool Asked(TWhy why);
-  void ApplyEntry(int entry, TWhy why);
-  // The first entry whose printer is the one wanted becomes the default, unless it is already.
-  void ApplyListed(const std::function<bool(const TPrinterDevice&)>& wanted, TWhy why);
+  // Carries out what the decision says. The default is written and announced again unless it is
+  // the printer decided already and writeAgain is off.
+  void Carry(const TDecision& decision, bool writeAgain = true);
+  TDecision DecideNow(TEvent event, int chosen = -1);
+  void ApplyEntry(const TDecision& decision);
+  // A printer the user or another program made the default: the visit is settled, and the printer
+  // is remembered for its network when the decision says so.
+  void Settle(const TPrinterDevice& printer, bool remember);
+  void Moved(TArrival arrival);
   void FollowChange();
-  void RebuildAndApply(TWaitingWork work, TWhy why);
+  void RebuildAndApply(TWaitingWork work, TEvent event);
+  void RouteChanged();
+  void RunWaiting();
   void Run(TWaitingWork work);
   void Announce();
 
-  ICoreView& view_;
+  ICoreWindow& window_;
   std::vector<TMenuEntry> entries_;
   unsigned generation_ = 0;
   bool defaultKnown_ = false;
   std::string tip_;
+  // The default the program made or found, and why it is: the reason travels with the printer.
+  struct {
+    std::string Name;
+    TReason Why = TReason::Nothing;
+  } default_;
+  // On this visit to a network, the user or another program made a printer the default.
+  bool settled_ = false;
   std::unique_ptr<TCupsDefault> cups_;
-  TNetworkPrinters network_;
+  TNetworkMemory memory_;
   TLegacyDefaultMode legacyMode_;
   TPolicy policy_;
   TOptions own_;
-  // The default a rule set, while it is: following it is no choice of the user's to remember.
-  std::string ruled_;
   TWaiting waiting_;
+  TNetworkVisit visit_;  // last made, first gone: no notice reaches a core being taken down
 };
 
 // The options, in menu order: a registry value each, named after its caption.

@@ -13,8 +13,8 @@
 //  network and changes of policy wait. (Under Wine, CUPS following a choice is no change under
 //  way: while the program holds the spooler, no Windows program that starts copies CUPS's default
 //  into the profile.)
-// Waiting work runs when the state allows it, through a message the window posts to itself:
-// never inside the change that made it wait.
+// Waiting work runs when the state allows it, woken through the window: never inside the change
+// that made it wait.
 #include <algorithm>
 #include <functional>
 #include <vector>
@@ -75,7 +75,6 @@ class TWaiting {
         return;
       }
   }
-  bool Keeps(TWaitingWork work) const { return std::find(kept_.begin(), kept_.end(), work) != kept_.end(); }
 
  private:
   bool Runnable(TWaitingWork) const { return changes_.empty(); }

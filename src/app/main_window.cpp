@@ -13,6 +13,7 @@
 #include "framework/FlagGuard.h"
 #include "framework/Menus.h"
 #include "printers/Printer.h"
+#include "printers/SpoolerApi.h"
 #include "product/Product.h"
 
 namespace zv {
@@ -21,7 +22,7 @@ bool FirstRun = true;
 
 TMainForm::TMainForm(TComponent* owner) : TForm(owner) {
   Describe();
-  core_ = std::make_unique<TPrinterCore>(Handle(), static_cast<ICoreView&>(*this), std::string("Software\\") + Application->Title());
+  core_ = std::make_unique<TPrinterCore>(static_cast<ICoreWindow&>(*this), std::string("Software\\") + Application->Title());
 }
 
 TMainForm::~TMainForm() = default;
@@ -114,7 +115,7 @@ void TMainForm::FormCreate() {
   core_->ShowProfileDefault();
   iconAtEnd.Show();
   core_->Refresh();
-  core_->JoinNetwork();
+  core_->StartWatching();
 }
 
 LRESULT TMainForm::WndProc(UINT message, WPARAM wParam, LPARAM lParam) {
@@ -127,15 +128,12 @@ LRESULT TMainForm::WndProc(UINT message, WPARAM wParam, LPARAM lParam) {
       else
         HandleWinIniChange();
       return 0;
-    case WM_RUNWAITING:
-      core_->RunWaiting();
-      return 0;
-    case WM_ROUTECHANGED:
-      core_->RouteChanged();
+    case WM_COREWAKE:
+      core_->Wake(static_cast<TCoreWake>(wParam));
       return 0;
     case WM_TIMER:
       if (wParam == kNetworkTimer) {
-        core_->LookAtNetwork();
+        core_->Wake(TCoreWake::LookAtNetwork);
         return 0;
       }
       break;
@@ -176,6 +174,17 @@ void TMainForm::ReportFailure(bool beep) {
 void TMainForm::PopUpMenu() { PostMessageA(TrayForm->WindowHandle(), WM_TRAYNOTIFY, 0, WM_RBUTTONUP); }
 
 void TMainForm::Tell(const char* text) { TrayForm->ShowBalloon(Application->Title(), text); }
+
+void TMainForm::Post(TCoreWake what) { PostMessageA(Handle(), WM_COREWAKE, static_cast<WPARAM>(what), 0); }
+
+void TMainForm::Pace(bool on) {
+  if (on)
+    SetTimer(Handle(), kNetworkTimer, kNetworkCheckMs, nullptr);
+  else
+    KillTimer(Handle(), kNetworkTimer);
+}
+
+void TMainForm::Announce() { AnnounceDefaultPrinter(); }
 
 void TMainForm::BuildPrinterMenu() { core_->Rebuild(); }
 

@@ -8,7 +8,7 @@
 #include <memory>
 #include <string>
 
-#include "app/CoreView.h"
+#include "app/CoreWindow.h"
 #include "framework/Form.h"
 #include "framework/Icon.h"
 
@@ -35,7 +35,7 @@ std::string AddPrinterCommandLine();
 // A registry value name made from a menu caption: every "&" removed, then trailing dots.
 std::string OptionName(const std::string& caption);
 
-class TMainForm : public TForm, private ICoreView {
+class TMainForm : public TForm, private ICoreWindow {
  public:
   explicit TMainForm(TComponent* owner);
   ~TMainForm() override;
@@ -107,6 +107,9 @@ class TMainForm : public TForm, private ICoreView {
   void ReportFailure(bool beep) override;
   void PopUpMenu() override;
   void Tell(const char* text) override;
+  void Post(TCoreWake what) override;
+  void Pace(bool on) override;
+  void Announce() override;
 
   TIcon programIcon_;
   std::unique_ptr<TPrinterCore> core_;

@@ -148,4 +148,12 @@ ISpoolerApi& TSeam<ISpoolerApi>::Platform() {
 
 void InitPrinterUnit() { realSpooler.PlatformId(); }
 
+void AnnounceDefaultPrinter() {
+  constexpr UINT kTimeoutMs = 2000;
+  static const char kSection[] = "windows";
+  DWORD_PTR result = 0;
+  SendMessageTimeoutA(HWND_BROADCAST, WM_WININICHANGE, 0, reinterpret_cast<LPARAM>(kSection),
+                      SMTO_NORMAL | SMTO_ABORTIFHUNG, kTimeoutMs, &result);
+}
+
 }  // namespace zv

@@ -46,6 +46,10 @@ inline ISpoolerApi& Spooler() { return TSeam<ISpoolerApi>::Calls(); }
 inline void ClosePrinterThroughSpooler(HANDLE printer) { Spooler().ClosePrinterHandle(printer); }
 using TPrinterHandle = TUniqueHandle<HANDLE, &ClosePrinterThroughSpooler>;
 
+// Tells every top-level window that the profile's default printer changed. It waits for each, but
+// never for ever on one that hangs: a hung program cannot hang the caller.
+void AnnounceDefaultPrinter();
+
 // Start-up hook of the printer unit: reads the platform id once.
 void InitPrinterUnit();
 

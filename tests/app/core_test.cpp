@@ -2,14 +2,32 @@
 
 namespace zv::test {
 
-class TFakeView : public ICoreView {
+// The window as the core sees it, noting what the core asks of it; its announcements are real.
+class TFakeWindow : public ICoreWindow {
  public:
   void CoreChanged() override {}
   void ReportFailure(bool beep) override { failures.push_back(beep ? "beep and message" : "message"); }
   void PopUpMenu() override { ++popups; }
   void Tell(const char* text) override { told.push_back(text); }
+  void Post(TCoreWake what) override {
+    std::lock_guard<std::mutex> guard(lock);
+    posts.push_back(what);
+  }
+  void Pace(bool on) override { paced = on; }
+  void Announce() override { AnnounceDefaultPrinter(); }
+  // Waits a while (two seconds at most) for a post from another thread; true when one came, taken away.
+  bool Posted(TCoreWake what, int tries = 40) {
+    for (int i = 0; i < tries; ++i, Sleep(50)) {
+      std::lock_guard<std::mutex> guard(lock);
+      if (const auto it = std::find(posts.begin(), posts.end(), what); it != posts.end()) return posts.erase(it), true;
+    }
+    return false;
+  }
   int popups = 0;
+  bool paced = false;
   std::vector<std::string> failures, told;
+  std::mutex lock;
+  std::vector<TCoreWake> posts;
 };
 
 // The core alone, with no window and no message loop: what waits is run by the test.
@@ -38,8 +56,8 @@ class CoreTest : public testing::Test {
   TTestKey key{"Software\\Zorvane"};
   TFakeSpooler spooler;
   TFakeCups lpoptions;
-  TFakeView view;
-  TPrinterCore core{nullptr, view, key.Path()};
+  TFakeWindow view;
+  TPrinterCore core{view, key.Path()};
   // Another top-level window on the desktop, counting the profile-change broadcasts it receives.
   int received = 0;
   TWindow other{TWindowParams{}, [this](HWND w, UINT m, WPARAM wp, LPARAM lp) -> LRESULT {
@@ -135,7 +153,7 @@ TEST_F(CoreTest, AChoiceOrAChangeElsewhereIsWrittenWholeCheckedAndAnnouncedOnceA
     TWaiting::TChange own(core.Waiting(), TChangeKind::Announcing);
     core.Announced();
   }
-  core.RunWaiting();
+  core.Wake(TCoreWake::RunWaiting);
   EXPECT_EQ(core.Generation(), generation);
 
   spooler.failWrite = true;
@@ -155,10 +173,10 @@ TEST_F(CoreTest, WhileTheMenuIsOpenAnnouncementsAndRightClicksWaitForTheChoiceMa
   EXPECT_FALSE(core.MenuMayOpen());
   EXPECT_EQ(Shown(), "P;Q*; | Q");  // the entry the user is about to pick still stands for P
   core.Apply(Entry("P"));
-  core.RunWaiting();  // nothing runs while the menu is up
+  core.Wake(TCoreWake::RunWaiting);  // nothing runs while the menu is up
   EXPECT_EQ(view.popups, 0);
   core.MenuClosed();
-  core.RunWaiting();
+  core.Wake(TCoreWake::RunWaiting);
   EXPECT_EQ(spooler.Default(), "P,,");
   EXPECT_EQ(Shown(), "A;P*;Q; | P");
   EXPECT_EQ(view.popups, 1);
@@ -211,6 +229,7 @@ TEST_F(CoreTest, OnlyAChoiceInTheMenuStopsWindowsManagingTheDefaultAndUnInstallP
     key.Remove();
     for (const TTestKey& policy : policies) policy.Remove();
     if (row.policyRoot) TTestKey::SetRaw(kPolicyKey, kKeepManagingPolicy, REG_DWORD, &row.policy, 4, row.policyRoot);
+    core.PolicyChanged();  // as the registry tells the running program
     windows.version = row.version;
     windows.SetMode(row.before);
     Start({{"P", ""}, {"Q", ""}}, "P,,");
@@ -228,6 +247,15 @@ TEST_F(CoreTest, OnlyAChoiceInTheMenuStopsWindowsManagingTheDefaultAndUnInstallP
     EXPECT_EQ(windows.Mode(), row.unInstalled) << what;
     EXPECT_EQ(received, changed && !row.userSets ? 2 : 1) << what << ": one announcement a change";
   }
+  // A value of another type or size is the user's own, whatever it holds: a choice and UnInstall leave it.
+  for (const auto& [type, size] : {std::pair<DWORD, DWORD>{REG_DWORD, 0}, {REG_DWORD, 8}, {REG_NONE, 4}, {REG_BINARY, 4}}) {
+    key.Remove();
+    TTestKey::SetRaw(kWindowsKey, kLegacyModeValue, type, "\0\0\0\0\0\0\0", size);
+    core.Apply(Entry("Q"));
+    core.UnInstall();
+    const auto raw = TTestKey::GetRaw(kWindowsKey, kLegacyModeValue);
+    EXPECT_TRUE(raw.found && raw.type == type && raw.data == std::vector<std::uint8_t>(size)) << type << " " << size;
+  }
   key.Remove();  // turned back on by the user and chosen again: off again, told no more
   windows.SetMode("0");
   view.told.clear();
@@ -236,6 +264,51 @@ TEST_F(CoreTest, OnlyAChoiceInTheMenuStopsWindowsManagingTheDefaultAndUnInstallP
   core.Apply(Entry("P"));
   EXPECT_EQ(windows.Mode(), "1");
   EXPECT_EQ(view.told, std::vector<std::string>{kWindowsStopsManaging});
+}
+
+// The core reaches its window only through the seam: work kept during a change wakes it once the
+// change has ended; the network is looked at on an interval only where no notice comes or the
+// router has yet to answer. A policy deployed while the program runs, with nothing announced, is
+// told by the registry, once; the network is watched from then on and the rule applies at the
+// next move. A rule naming a printer that cannot be written changes nothing and says nothing.
+TEST_F(CoreTest, TheWindowIsWokenForWaitingWorkTheIntervalAndAPolicyDeployedMeanwhile) {
+  TFakeNetwork net;
+  const TTestKey user{kPolicyKey};
+  Start({{"A", ""}, {"B", ""}, {"C??", "", false}}, "A,,");
+  {
+    TWaiting::TChange rebuilding(core.Waiting(), TChangeKind::Rebuilding);
+    core.Announced();
+    EXPECT_TRUE(view.posts.empty());
+  }
+  EXPECT_EQ(view.posts, std::vector<TCoreWake>{TCoreWake::RunWaiting});
+  view.posts.clear();
+  net.network = "10.1.0.1 office";
+  core.StartWatching();
+  EXPECT_FALSE(view.paced);  // nothing asks for moves
+  user.Set(kPolicyNetworksKey, "office", "B");
+  user.Set(kPolicyNetworksKey, "lab", "C??");
+  ASSERT_TRUE(view.Posted(TCoreWake::PolicyChanged));
+  core.Wake(TCoreWake::PolicyChanged);
+  EXPECT_FALSE(view.Posted(TCoreWake::PolicyChanged, 6));  // reading it is no change of it
+  EXPECT_TRUE(view.paced);  // no notices of route changes: an interval
+  EXPECT_EQ(spooler.Default(), "A,,");  // where the machine is now is no move
+  for (const char* network : {"10.2.0.1 office", "10.3.0.1 lab"}) {
+    net.network = network;
+    core.Wake(TCoreWake::LookAtNetwork);
+    EXPECT_EQ(spooler.Default(), "B,,") << network;
+  }
+  EXPECT_EQ(Shown(), "A;B*;C??; | B");
+  EXPECT_TRUE(view.failures.empty());
+  net.notices = true;  // where the system tells of moves, only a router yet to answer is looked for
+  core.WatchNetwork();
+  EXPECT_TRUE(view.paced);
+  net.network = "10.3.0.1 lab 02-00-00-00-04-04";
+  core.Wake(TCoreWake::RouteChanged);
+  EXPECT_FALSE(view.paced);
+  user.Remove();
+  ASSERT_TRUE(view.Posted(TCoreWake::PolicyChanged));
+  core.Wake(TCoreWake::PolicyChanged);
+  EXPECT_EQ(net.told, nullptr);  // no longer watched: no notice is asked for
 }
 
 }  // namespace zv::test

@@ -19,6 +19,7 @@ TEST(RulePrinter, TheMostSpecificRuleOfTheMachineThenOfTheUserAndNothingMalforme
   const TPolicyKey machine = Rules({
       {"10.20.0.0/16", "Floor"}, {"10.20.3.0/24", "Floor3"}, {"CORP.example.com", "Corp"},
       {"lab.corp.example.com.", "Lab"}, {"ab.corp.example.com", "Wrong"},  // no label's end: never "lab."
+      {".Shop.Example.com", "Shop"}, {"..shop.example.com", "Wrong"},
       {"10.20.3.1/25", "Wrong"}, {"10.20.3.0/25 ", "Wrong"}, {"010.20.3.0/26", "Wrong"}, {"10.20.3.0/33", "Wrong"},
       {"10.20.3.0/027", "Wrong"}, {"10.20.3.0/-1", "Wrong"}, {"10.20.3/24", "Wrong"}, {"10.20.3.0", "Wrong"},
       {"10.20.3.0/24/28", "Wrong"}, {"256.20.3.0/28", "Wrong"}, {"10.20.3.128/25", ""}, {"x.corp..example.com", "Wrong"},
@@ -32,8 +33,11 @@ TEST(RulePrinter, TheMostSpecificRuleOfTheMachineThenOfTheUserAndNothingMalforme
       {"10.30.0.1", "notcorp.example.com", ""}, {"10.30.0.1", "example.com", ""},
       {"192.168.1.1", "home.lan", "UserNet"}, {"172.16.0.1", "home.lan", "Home"}, {"172.16.0.1", "corp.example.com", "Corp"},
       {"", "corp.example.com", ""}, {"10.20.3.x", "", ""},
+      // Suffixes whole, in any case, with the final dot of a full name, however long.
+      {"10.30.0.1", "Till.SHOP.example.com.", "Shop"}, {"10.30.0.1", std::string(180, 'x') + ".shop.example.com", "Shop"},
   };
   for (const auto& c : cases) EXPECT_EQ(RulePrinter(machine, user, On(c.gateway, c.suffix)), c.printer) << c.gateway << " " << c.suffix;
+  EXPECT_EQ(RulePrinter(Rules({{"0.0.0.0/0", "Any"}}), {}, On("203.0.113.9", "")), "Any");  // every network
 }
 
 // Read as a deployment leaves them: thousands of rules, values of other kinds, long names, and

@@ -47,7 +47,7 @@ TEST_F(PrinterMenuTest, WhatArrivesDuringASwitchIsHandledAfterItAndClicksDuringA
   EXPECT_EQ(menuDuring, "P*;Q; | P");
   EXPECT_EQ(shown, 0);
   MSG waited;  // the window is woken once the change has ended, and does what waited then
-  ASSERT_TRUE(PeekMessageA(&waited, form.Handle(), WM_RUNWAITING, WM_RUNWAITING, PM_REMOVE));
+  ASSERT_TRUE(PeekMessageA(&waited, form.Handle(), WM_COREWAKE, WM_COREWAKE, PM_REMOVE));
   DispatchMessageA(&waited);
   EXPECT_EQ(Shown(), "P*;Q;R; | P");
   MSG later;

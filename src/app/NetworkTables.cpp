@@ -1,4 +1,4 @@
-#include "app/NetworkPrinters.h"
+#include "app/NetworkTables.h"
 
 #include <winsock2.h>
 #include <iphlpapi.h>
@@ -9,15 +9,11 @@
 #include <exception>
 #include <tuple>
 
-#include "app/Messages.h"
-#include "framework/Handles.h"
 #include "framework/Library.h"
+#include "framework/Notice.h"
 
 namespace zv {
 namespace {
-
-// The neighbour table holds at most eight bytes of hardware address: "xx-" each, less one.
-constexpr std::size_t kMaxHardwareText = 3 * MAXLEN_PHYSADDR - 1;
 
 // The address's bytes as they lie in memory, which is network order.
 std::string DottedAddress(DWORD address) {
@@ -47,43 +43,10 @@ const TRoute* ChosenDefaultRoute(const std::vector<TRoute>& routes) {
   return chosen;
 }
 
-// One part of a registry key name: lower case, printable, and no space, so the parts stay apart.
-std::string KeyPart(const std::string& text, std::size_t most) {
-  std::string part = text.substr(0, most);
-  for (char& c : part) {
-    const unsigned char u = static_cast<unsigned char>(c);
-    if (u <= ' ' || u > '~' || c == '\\')
-      c = '_';
-    else if (c >= 'A' && c <= 'Z')
-      c = static_cast<char>(c - 'A' + 'a');
-  }
-  return part;
-}
-
 // An address of zeros is what the table shows for a neighbour not (yet) resolved.
 bool KnownHardwareAddress(const std::string& text) { return text.find_first_not_of("0-:") != std::string::npos; }
 
 }  // namespace
-
-std::string TNetwork::Key() const {
-  if (Gateway.empty()) return std::string();
-  std::string key = Gateway;
-  if (!Suffix.empty() || !Hardware.empty()) key += " " + Suffix;
-  if (!Hardware.empty()) key += " " + Hardware;
-  return key;
-}
-
-std::optional<TNetwork> TNetwork::FromKey(const std::string& key) {
-  std::vector<std::string> parts(1);
-  for (char c : key)
-    if (c != ' ')
-      parts.back() += c;
-    else
-      parts.emplace_back();
-  if (parts.size() > 3 || parts[0].empty() || (parts.size() == 3 && parts[2].empty())) return std::nullopt;
-  parts.resize(3);
-  return TNetwork{parts[0], parts[1], parts[2]};
-}
 
 TNetworkLook LookAtTables(const std::vector<TRoute>& routes, const std::vector<TAdapterInfo>& adapters,
                           const std::vector<TNeighbour>& neighbours) {
@@ -96,14 +59,12 @@ TNetworkLook LookAtTables(const std::vector<TRoute>& routes, const std::vector<T
   for (const TNeighbour& neighbour : neighbours)
     if (neighbour.Address == route->Gateway && neighbour.InterfaceIndex == route->InterfaceIndex &&
         KnownHardwareAddress(neighbour.HardwareAddress)) {
-      network.Hardware = KeyPart(neighbour.HardwareAddress, kMaxHardwareText);
+      network.Hardware = neighbour.HardwareAddress;
       break;
     }
-  // The suffix gives way when the name would be too long: gateway and router say more.
-  const std::size_t room = kMaxNetworkIdentity - network.Gateway.size() - 2 - kMaxHardwareText;
   for (const TAdapterInfo& adapter : adapters)
     if (adapter.InterfaceIndex == route->InterfaceIndex) {
-      network.Suffix = KeyPart(adapter.DnsSuffix, room);
+      network.Suffix = NormalSuffix(adapter.DnsSuffix);
       break;
     }
   return look;
@@ -215,56 +176,50 @@ bool ReadNeighbours(std::vector<TNeighbour>& neighbours) {
   return true;
 }
 
-// One notice at a time of the next change of the routing table. The system sets an event; a wait
-// of the system's thread pool posts the message. What the pending request uses lives as long as
-// the program.
+// One notice at a time of the next change of the routing table. What the pending request uses
+// lives as long as the program; the window it tells is let go of before it goes.
 class TRouteNotice {
  public:
-  TRouteNotice() = default;
-  TRouteNotice(const TRouteNotice&) = delete;
-  TRouteNotice& operator=(const TRouteNotice&) = delete;
-
-  bool Await(HWND window, UINT message) {
+  bool Await(ICoreWindow* window) {
     auto* notify = notifyRouteChange.Get();
-    if (!notify || unwatched_) return false;
-    window_ = window;
-    message_ = message;
-    if (pending_) return true;  // the request under way will tell
-    wait_.Reset();              // it has fired: the window is told once a request
-    if (!event_) event_.Reset(CreateEventA(nullptr, FALSE, FALSE, nullptr));
-    overlapped_ = OVERLAPPED{};
-    overlapped_.hEvent = event_.Get();
-    HANDLE unused = nullptr;
-    if (!event_ || notify(&unused, &overlapped_) != ERROR_IO_PENDING) return false;
-    pending_ = true;  // from here the request uses overlapped_ until the system answers
-    HANDLE wait = nullptr;
-    if (RegisterWaitForSingleObject(&wait, event_.Get(), &Fired, this, INFINITE, WT_EXECUTEONLYONCE)) {
-      wait_.Reset(wait);
-      return true;
+    if (!window) {
+      // Nothing calls into the window once this returns; a request under way stays with the system.
+      notice_.Disarm();
+      armed_ = false;
+      return false;
     }
-    // A request nobody waits for can neither tell nor be asked again: the caller looks itself.
-    unwatched_ = true;
-    return false;
+    if (!notify || !notice_.Event()) return false;
+    if (pending_ && armed_) return true;  // the request under way will tell
+    // Armed before the request: a change at once must not be lost.
+    if (!notice_.Arm([this, window] {
+          armed_ = false;
+          pending_ = false;
+          window->Post(TCoreWake::RouteChanged);
+        }))
+      return false;
+    armed_ = true;
+    if (pending_) return true;
+    overlapped_ = OVERLAPPED{};
+    overlapped_.hEvent = notice_.Event();
+    HANDLE unused = nullptr;
+    if (notify(&unused, &overlapped_) != ERROR_IO_PENDING) {
+      notice_.Disarm();
+      armed_ = false;
+      return false;
+    }
+    pending_ = true;  // from here the request uses overlapped_ until the system answers
+    return true;
   }
 
  private:
-  static void CALLBACK Fired(void* self, BOOLEAN) {
-    auto* notice = static_cast<TRouteNotice*>(self);
-    notice->pending_ = false;
-    PostMessageA(notice->window_, notice->message_, 0, 0);
-  }
-  TKernelHandle event_;
   OVERLAPPED overlapped_{};
-  TUniqueHandle<HANDLE, &UnregisterWait> wait_;  // unregistered first: no call into a notice that is gone
-  bool unwatched_ = false;
-  std::atomic<HWND> window_ = nullptr;
-  std::atomic<UINT> message_ = 0;
-  std::atomic<bool> pending_ = false;
+  std::atomic<bool> pending_ = false, armed_ = false;
+  TEventNotice notice_;  // first to go: no call into a notice whose request is gone
 };
 
 class TPlatformNetwork final : public INetworkCalls {
  public:
-  bool AwaitRouteChange(HWND window, UINT message) override { return notice_.Await(window, message); }
+  bool AwaitRouteChange(ICoreWindow* window) override { return notice_.Await(window); }
 
   TNetworkLook Look(bool whole) override {
     try {
@@ -310,152 +265,6 @@ template <>
 INetworkCalls& TSeam<INetworkCalls>::Platform() {
   static TPlatformNetwork network;
   return network;
-}
-
-TNetworkPrinters::TNetworkPrinters(HWND window, std::string settingsKey)
-    : window_(window), settingsKey_(std::move(settingsKey)) {}
-
-void TNetworkPrinters::Start(bool on, bool watch) {
-  Join(on, watch);
-  if (watch_ && RoutesMoved()) TakeIn(latest_);
-  recallOnAnswer_ = false;
-}
-
-void TNetworkPrinters::Join(bool on, bool watch) {
-  on_ = on;
-  watch_ = on || watch;
-  taken_.reset();
-  visit_ = {};
-  keptIncomplete_ = false;
-  notices_ = false;
-  Listen();
-}
-
-void TNetworkPrinters::Listen() {
-  if (watch_) notices_ = Network().AwaitRouteChange(window_, WM_ROUTECHANGED);
-  Pace();
-}
-
-void TNetworkPrinters::Pace() {
-  if (!window_) return;
-  if (watch_ && (!notices_ || (!visit_.Gateway.empty() && !visit_.Complete())))
-    SetTimer(window_, kNetworkTimer, kNetworkCheckMs, nullptr);
-  else
-    KillTimer(window_, kNetworkTimer);
-}
-
-bool TNetworkPrinters::RoutesMoved() {
-  if (!watch_) return false;
-  // A notice is rare and may be the only one a move brings: it gets a whole look.
-  latest_ = Network().Look(notices_);
-  return !taken_ || latest_ != *taken_;
-}
-
-bool TNetworkPrinters::Arrived() { return watch_ && TakeIn(latest_); }
-
-std::optional<TPrinterDevice> TNetworkPrinters::Recall() {
-  if (!on_) return std::nullopt;
-  const std::string key = Resolve(visit_);
-  if (key.empty()) return std::nullopt;
-  return RememberedPrinter(key);
-}
-
-bool TNetworkPrinters::TakeIn(const TNetworkLook& look) {
-  taken_ = look;
-  const TNetwork& now = look.Network;
-  const TNetwork before = visit_;
-  if (!now.Gateway.empty() && before.Behind(now) && before.Complete() != now.Complete()) {
-    // Still the same visit: the router answered only now, or its entry in the table lapsed. A
-    // router that lapsed keeps the network it told.
-    if (!now.Complete()) return false;
-    visit_ = now;
-    Pace();
-    // What became the default before the router answered is this network's printer.
-    if (keptIncomplete_) Move(before.Key(), now.Key());
-    keptIncomplete_ = false;
-    return recallOnAnswer_;
-  }
-  if (now == before) return false;
-  visit_ = now;
-  keptIncomplete_ = false;
-  recallOnAnswer_ = true;
-  Pace();
-  return !now.Gateway.empty();
-}
-
-std::string TNetworkPrinters::Resolve(const TNetwork& network) {
-  try {
-    reg_.Key = settingsKey_;
-    const std::string networks = std::string(kNetworksKey) + "\\";
-    if (reg_.KeyExists(networks + network.Key())) return network.Key();
-    const TNetwork incomplete{network.Gateway, network.Suffix, ""};
-    std::vector<std::string> routers;  // behind the same gateway
-    for (const TNetwork& known : Remembered())
-      if (known.Complete() && known.Behind(network)) routers.push_back(known.Key());
-    if (!network.Complete()) return routers.size() == 1 ? routers.front() : std::string();
-    // Never another router's: only what was remembered before any router behind it answered.
-    if (!routers.empty() || !reg_.KeyExists(networks + incomplete.Key())) return std::string();
-    Move(incomplete.Key(), network.Key());
-    return network.Key();
-  } catch (const std::exception&) {
-    return std::string();
-  }
-}
-
-std::vector<TNetwork> TNetworkPrinters::Remembered() {
-  std::vector<TNetwork> networks;
-  reg_.Key = settingsKey_;
-  for (const std::string& key : reg_.KeyNames(kNetworksKey))
-    if (const std::optional<TNetwork> network = TNetwork::FromKey(key)) networks.push_back(*network);
-  return networks;
-}
-
-void TNetworkPrinters::Move(const std::string& from, const std::string& to) {
-  const std::optional<TPrinterDevice> printer = RememberedPrinter(from);
-  try {
-    if (printer) {
-      reg_.Key = settingsKey_ + "\\" + kNetworksKey + "\\" + to;
-      reg_.WriteValue("Device", TVariant(printer->DeviceName));
-      reg_.WriteValue("Port", TVariant(printer->PortName));
-    }
-    reg_.Key = settingsKey_ + "\\" + kNetworksKey;
-    reg_.DeleteKey(from);
-  } catch (const std::exception&) {
-  }
-}
-
-void TNetworkPrinters::Remember(const TPrinterDevice& printer) {
-  if (!watch_) return;
-  // Where the machine is now, even if the last look was before a move: the move is then known,
-  // and coming back is one. The look alone tells that nothing moved.
-  const TNetworkLook look = Network().Look(true);
-  if (!taken_ || look != *taken_) TakeIn(look);
-  // What the router's answer brings (a rule's printer among it) no longer undoes this one.
-  recallOnAnswer_ = false;
-  if (!on_ || visit_.Gateway.empty()) return;
-  // A printer that cannot be remembered leaves the switch done all the same.
-  try {
-    reg_.Key = settingsKey_ + "\\" + kNetworksKey + "\\" + visit_.Key();
-    reg_.WriteValue("Device", TVariant(printer.DeviceName));
-    reg_.WriteValue("Port", TVariant(printer.PortName));
-    keptIncomplete_ = !visit_.Complete();
-  } catch (const std::exception&) {
-  }
-}
-
-std::optional<TPrinterDevice> TNetworkPrinters::RememberedPrinter(const std::string& key) {
-  // Whatever another program or a damaged profile left there, only two texts name a printer.
-  try {
-    reg_.Key = settingsKey_ + "\\" + kNetworksKey;
-    if (key.empty() || !reg_.KeyExists(key)) return std::nullopt;
-    TVariant device, port;
-    reg_.ReadValue("\\" + key + "\\Device", device);
-    reg_.ReadValue("\\" + key + "\\Port", port);
-    if (device.Kind() != varString || port.Kind() != varString || device.AsText().empty()) return std::nullopt;
-    return TPrinterDevice("", device.AsText(), port.AsText());
-  } catch (const std::exception&) {
-    return std::nullopt;
-  }
 }
 
 }  // namespace zv
