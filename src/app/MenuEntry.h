@@ -1,6 +1,5 @@
 #pragma once
 // One printer entry of the menu: the printer it stands for, as the catalogue listed it.
-#include <cstdint>
 #include <string>
 
 #include "printers/Printer.h"
@@ -10,7 +9,6 @@ namespace zv {
 struct TMenuEntry {
   std::string Caption;
   TPrinterDevice Printer;
-  std::int32_t Index;  // its place in the catalogue
   bool Checked;        // the default printer's
   bool Whole;  // false: the system gave its name with "?" for characters, and it is never written
 };

@@ -1,5 +1,6 @@
 #pragma once
-// The main window's private messages and timers, all in one place.
+// The messages and timers the main window handles for the core, all in one place; the tray
+// icon's own messages are in its header.
 #include <windows.h>
 
 namespace zv {

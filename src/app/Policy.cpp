@@ -161,11 +161,14 @@ void ReadKey(TRootKey root, TPolicyKey& key, bool options) {
 class TPolicy::TKeyWatch {
  public:
   explicit TKeyWatch(HKEY root) : root_(root) {}
-  void Arm(ICoreWindow& window) {
+  void Disarm() {
     notice_.Disarm();
     // Closing the key watched signals its event: that is no change.
     key_.Reset();
     ResetEvent(notice_.Event());
+  }
+  void Arm(ICoreWindow& window) {
+    Disarm();
     std::string path = kPolicyKey;
     for (bool own = true;; own = false) {
       HKEY key = nullptr;
@@ -195,6 +198,10 @@ TPolicy::~TPolicy() = default;
 
 void TPolicy::Watch(ICoreWindow& window) {
   for (auto& watch : watches_) watch->Arm(window);
+}
+
+void TPolicy::Unwatch() {
+  for (auto& watch : watches_) watch->Disarm();
 }
 
 std::string RulePrinter(const TPolicyKey& machine, const TPolicyKey& user, const TNetwork& network) {

@@ -67,6 +67,7 @@ class TPolicy {
   // From now on, every change of either key wakes the core through the window (PolicyChanged),
   // once for each call: the next notice is asked for again by the next call.
   void Watch(ICoreWindow& window);
+  void Unwatch();
   // Reads both keys again; a key that is not there, or cannot be read, holds nothing.
   void Read();
   // Reads the rules again, not the options (at a move from one network to another).

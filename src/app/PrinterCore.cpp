@@ -93,8 +93,8 @@ void TPrinterCore::Rebuild() {
       entries_.reserve(listed.size());
       for (const auto& [name, index] : sorted) {
         const TPrinterEntry& printer = listed[static_cast<std::size_t>(index.Index)];
-        entries_.push_back({Caption(name, printer.Device.PortName), printer.Device, index.Index,
-                            index.Index == defaultIndex, printer.Whole});
+        entries_.push_back({Caption(name, printer.Device.PortName), printer.Device, index.Index == defaultIndex,
+                            printer.Whole});
       }
     }
   } catch (...) {
@@ -183,18 +183,22 @@ void TPrinterCore::ApplyEntry(const TDecision& decision) {
   if (!writable && !Asked(decision)) {
     // The profile names this printer already, in words of its own: they stay.
     chosen.Checked = true;
+    defaultKnown_ = true;
     tip_ = chosen.Caption;
     default_ = {now.DeviceName, why};
     window_.CoreChanged();
     return;
   }
   if (!writable || !Spooler().WriteProfile("Windows", "Device", value)) {
-    tip_ = kNoDefaultPrinterTip;
+    // The default that stood still stands: its check mark and tip stay.
+    if (checked >= 0) entries_[static_cast<std::size_t>(checked)].Checked = true;
+    tip_ = checked >= 0 ? entries_[static_cast<std::size_t>(checked)].Caption : kNoDefaultPrinterTip;
     window_.CoreChanged();
     window_.ReportFailure(false);
     return;
   }
   chosen.Checked = true;
+  defaultKnown_ = true;
   tip_ = chosen.Caption;
   default_ = {now.DeviceName, why};
   const bool fresh = !decision.Again;
@@ -250,7 +254,8 @@ void TPrinterCore::Announced() {
 void TPrinterCore::FollowChange() { RebuildAndApply(TWaitingWork::FollowChange, TEvent::Announced); }
 
 bool TPrinterCore::MenuMayOpen() {
-  if (!waiting_.NowOrLater(TWaitingWork::ShowMenu)) return false;
+  // A right-click on the icon while the menu is up closes it: no second menu follows.
+  if (waiting_.Under(TChangeKind::MenuOpen) || !waiting_.NowOrLater(TWaitingWork::ShowMenu)) return false;
   waiting_.Enter(TChangeKind::MenuOpen);
   return true;
 }
@@ -316,6 +321,12 @@ void TPrinterCore::Wake(TCoreWake what) {
       LookAtNetwork();
       break;
   }
+}
+
+void TPrinterCore::End() {
+  waiting_.End();
+  visit_.Watch(false, false);
+  policy_.Unwatch();
 }
 
 void TPrinterCore::UnInstall() {

@@ -85,6 +85,9 @@ class TPrinterCore {
   void Wake(TCoreWake what);
   // A look at the routing table (at an interval, or on the system's notice).
   void LookAtNetwork();
+  // The program is ending (UnInstall was confirmed): nothing held back runs, and nothing is
+  // watched for, written or remembered any more.
+  void End();
   // UnInstall: what the program changed in Windows' own settings is put back.
   void UnInstall();
   // Why the default printer is the default, as far as the program knows.

@@ -10,7 +10,9 @@
 //    the echo of it that reaches the program is no change made elsewhere and is dropped.
 //  - MenuOpen: the menu is up, and the choice made in it is carried out before anything else.
 //  While any of these is under way, announcements from elsewhere, right-clicks, looks at the
-//  network and changes of policy wait. (Under Wine, CUPS following a choice is no change under
+//  network and changes of policy wait.
+//  - Ended: the user confirmed UnInstall and the program is ending: nothing waits or runs again,
+//    so nothing it would write outlives the removal of its settings. (Under Wine, CUPS following a choice is no change under
 //  way: while the program holds the spooler, no Windows program that starts copies CUPS's default
 //  into the profile.)
 // Waiting work runs when the state allows it, woken through the window: never inside the change
@@ -42,6 +44,11 @@ class TWaiting {
   };
 
   void Enter(TChangeKind kind) { changes_.push_back(kind); }
+  // For good: what is kept is dropped, and nothing arriving later is done or kept.
+  void End() {
+    ended_ = true;
+    kept_.clear();
+  }
   void Leave() {
     if (!changes_.empty()) changes_.pop_back();
     if (changes_.empty()) WakeIfRunnable();
@@ -51,6 +58,7 @@ class TWaiting {
 
   // True when the work may be done now; otherwise it is kept (once) until it may.
   bool NowOrLater(TWaitingWork work) {
+    if (ended_) return false;
     if (Runnable(work)) return true;
     if (std::find(kept_.begin(), kept_.end(), work) == kept_.end()) kept_.push_back(work);
     return false;
@@ -81,6 +89,7 @@ class TWaiting {
   std::function<void()> wake_;
   std::vector<TChangeKind> changes_;
   std::vector<TWaitingWork> kept_;
+  bool ended_ = false;
 };
 
 }  // namespace zv

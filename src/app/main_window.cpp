@@ -22,7 +22,7 @@ bool FirstRun = true;
 
 TMainForm::TMainForm(TComponent* owner) : TForm(owner) {
   Describe();
-  core_ = std::make_unique<TPrinterCore>(static_cast<ICoreWindow&>(*this), std::string("Software\\") + Application->Title());
+  core_ = std::make_unique<TPrinterCore>(static_cast<ICoreWindow&>(*this), SettingsKey());
 }
 
 TMainForm::~TMainForm() = default;
@@ -50,13 +50,11 @@ void TMainForm::Describe() {
 
   TrayForm = new TTrayIcon(this);
   TrayForm->SetActive(false);
-  TrayForm->SetShowDesigning(false);
   programIcon_.LoadFromResource(1, GetSystemMetrics(SM_CXSMICON));
   TrayForm->SetIcon(&programIcon_);
   TrayForm->OnDblClick = [this](TComponent* sender) { TrayFormDblClick(sender); };
 
   PMenu = new TPopupMenu(this);
-  PMenu->SetAutoPopup(false);
   auto printerClick = [this](TComponent* sender) { SetPrinterOnClick(sender); };
   auto optionsClick = [this](TComponent* sender) { SetOptionsOnClick(sender); };
   TMenuItem& items = PMenu->Items();
@@ -72,8 +70,9 @@ void TMainForm::Describe() {
   mRememberPerNetwork = mOptions->Items(2);
   mPrinterSettings = AddItem(items, "&Printer Settings...", printerClick);
   TrayForm->SetPopupMenu(PMenu);
-  // An open menu is a change under way: what arrives meanwhile waits until the choice made in it
-  // is carried out. A right-click during another change shows the menu after that change.
+  // An open menu is a change under way: what arrives meanwhile waits until the command chosen in
+  // it starts, and a choice of printer is carried out first. A right-click during another change
+  // shows the menu after that change.
   TrayForm->CanPopup = [this] { return core_->MenuMayOpen(); };
   TrayForm->OnPopupClosed = [this](TComponent*) { core_->MenuClosed(); };
 
@@ -81,7 +80,7 @@ void TMainForm::Describe() {
   // In a second copy of the program this ends the process, before any icon or setting.
   JustOneInstance = new TJustOne32(this);
   Reg = new TRegFile(this);
-  Reg->Key = "Software";
+  Reg->Key = kSettingsParent;
 }
 
 void TMainForm::FormCreate() {
@@ -154,9 +153,7 @@ void TMainForm::CoreChanged() {
     if (!entries.empty()) AddItem(items, "-", nullptr);
     auto click = [this](TComponent* sender) { SetPrinterOnClick(sender); };
     for (const TMenuEntry& entry : entries) {
-      TMenuItem* item = AddItem(items, entry.Caption.c_str(), click);
-      item->SetTag(entry.Index);
-      item->SetChecked(entry.Checked);
+      AddItem(items, entry.Caption.c_str(), click)->SetChecked(entry.Checked);
     }
   } else {
     for (std::size_t i = 0; i < entries.size(); ++i)
@@ -282,6 +279,7 @@ void TMainForm::UnInstall() {
   Shell().Beep(0);
   if (Application->MessageBox(kUnInstallQuestion, caption, MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2) != IDYES) return;
   away.closing = true;
+  core_->End();
   core_->UnInstall();
   RemoveStartupShortcut();
   DeleteSettingsKey();
@@ -311,6 +309,8 @@ void TMainForm::OpenPrinterSetup() {
   std::string device, driver, port;
   HGLOBAL block = nullptr;
   printer.ReadCurrent(device, driver, port, block);
+  // Selected again with exactly what was read, its settings block included (the same block is no
+  // new one): the printer is opened afresh for the dialog, whose driver may have changed since.
   printer.SelectPrinter(device, driver, port, block);
   PrinterSetupDialog->RunSetup(printer);
 }

@@ -32,6 +32,10 @@ inline constexpr char kShellFoldersKey[] = "Software\\Microsoft\\Windows\\Curren
 // The command line that opens the system's Printers folder: control.exe by its full path.
 std::string AddPrinterCommandLine();
 
+// The program's settings key, "Software\<title>" under the current user's key.
+inline constexpr char kSettingsParent[] = "Software";
+std::string SettingsKey();
+
 // A registry value name made from a menu caption: every "&" removed, then trailing dots.
 std::string OptionName(const std::string& caption);
 

@@ -8,9 +8,8 @@
 #include "product/Product.h"
 
 namespace zv {
-namespace {
-std::string SettingsKey() { return std::string("Software\\") + Application->Title(); }
-}  // namespace
+
+std::string SettingsKey() { return std::string(kSettingsParent) + "\\" + Application->Title(); }
 
 std::string OptionName(const std::string& caption) {
   std::string name;
@@ -72,7 +71,7 @@ void TMainForm::ShowOptions() {
 }
 
 void TMainForm::DeleteSettingsKey() {
-  Reg->Key = "Software";
+  Reg->Key = kSettingsParent;
   try {
     Reg->DeleteKey(Application->Title());
   } catch (const std::exception&) {

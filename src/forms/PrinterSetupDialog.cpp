@@ -16,9 +16,6 @@ namespace {
 constexpr UINT kBlockFlags = GMEM_MOVEABLE | GMEM_ZEROINIT;
 constexpr DWORD kSetupFlags = PD_PRINTSETUP | PD_ENABLESETUPHOOK;  // 0x2040
 
-// Read by the hook; only systems older than Windows 95 would use it.
-bool ctl3dWanted = true;
-
 // A DEVNAMES block for the three names, or null when it cannot be made.
 HGLOBAL MakeDevNames(const std::string& device, const std::string& driver, const std::string& port) {
   const std::size_t size = sizeof(DEVNAMES) + driver.size() + device.size() + port.size() + 3;
@@ -92,7 +89,6 @@ void TPrinterSetupDialog::RunSetup(TPrinter& printer) {
   if (block) record.hDevNames = MakeDevNames(device, driver, port);
   record.hDevMode = CopyBlock(block);  // the catalogue's own block is never given away
   record.Flags = kSetupFlags;
-  ctl3dWanted = Ctl3D;
   record.lpfnSetupHook = &SetupDialogHook;
   record.hwndOwner = Application ? Application->Handle() : nullptr;
   // The record's blocks are freed on every way out, whatever the dialog put there, but for the
@@ -122,8 +118,6 @@ void TPrinterSetupDialog::RunSetup(TPrinter& printer) {
 }
 
 UINT_PTR CALLBACK SetupDialogHook(HWND window, UINT message, WPARAM, LPARAM) {
-  // The three-dimensional controls library of systems before Windows 95 is not used.
-  (void)ctl3dWanted;
   if (message == WM_INITDIALOG) {
     PositionDialog(window);
     return 1;

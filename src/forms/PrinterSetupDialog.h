@@ -18,7 +18,6 @@ static_assert(sizeof(PRINTDLGA) == 66);
 class TCommonDialog : public TComponent {
  public:
   explicit TCommonDialog(TComponent* owner) : TComponent(owner) {}
-  bool Ctl3D = true;
   std::int32_t HelpContext = 0;
 
   // Handles the dialogs' help request while a dialog runs; true when handled.

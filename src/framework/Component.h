@@ -16,10 +16,6 @@ class TComponent {
 
   TComponent* Owner() const { return owner_; }
 
-  // Design mode: set by a designer (and by tests); never in the running program.
-  bool Designing() const { return designing_; }
-  void SetDesigning(bool designing) { designing_ = designing; }
-
  protected:
   // Destroys every owned component, last created first.
   void DestroyComponents();
@@ -28,7 +24,6 @@ class TComponent {
   TComponent* owner_;
   std::list<TComponent*> components_;
   std::list<TComponent*>::iterator ownerSlot_;  // our place in the owner's list: O(1) removal
-  bool designing_ = false;
 };
 
 // Events: an unassigned (empty) event is skipped by whoever raises it.

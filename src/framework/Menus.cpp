@@ -55,11 +55,13 @@ TPopupMenu::TPopupMenu(TComponent* owner) : TComponent(owner), items_(new TMenuI
 TPopupMenu::~TPopupMenu() {
   for (TMenuItem* item : slots_)
     if (item) item->popup_ = nullptr;
+  if (chosen_) chosen_->popup_ = nullptr;
 }
 
 void TPopupMenu::Forget(TMenuItem* item) {
   if (item->popupSlot_ >= 0 && static_cast<size_t>(item->popupSlot_) < slots_.size())
     slots_[static_cast<size_t>(item->popupSlot_)] = nullptr;
+  if (item == chosen_) chosen_ = nullptr;
   item->popup_ = nullptr;
   item->popupSlot_ = -1;
 }
@@ -94,7 +96,8 @@ HMENU TPopupMenu::BuildMenu() {
   return BuildLevel(*items_);
 }
 
-void TPopupMenu::Popup(int x, int y) {
+bool TPopupMenu::Popup(int x, int y) {
+  TakeChosen();
   TMenuHandle menu(BuildMenu());
   HWND owner = Application ? Application->Handle() : nullptr;
   UINT command = static_cast<UINT>(
@@ -104,7 +107,16 @@ void TPopupMenu::Popup(int x, int y) {
   for (TMenuItem* item : slots_)
     if (item) Forget(item);
   slots_.clear();
-  if (chosen) chosen->Click();
+  // Kept as the slots were: its destruction forgets it here.
+  chosen_ = chosen;
+  if (chosen_) chosen_->popup_ = this;
+  return chosen_ != nullptr;
+}
+
+TMenuItem* TPopupMenu::TakeChosen() {
+  TMenuItem* chosen = chosen_;
+  if (chosen) Forget(chosen);
+  return chosen;
 }
 
 }  // namespace zv

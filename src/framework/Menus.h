@@ -1,9 +1,8 @@
 #pragma once
-// Popup menus with captions, check marks, tags and sub-items. The item tree is the truth; the
+// Popup menus with captions, check marks and sub-items. The item tree is the truth; the
 // platform menu is made from it each time the menu pops up.
 #include <windows.h>
 
-#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -27,8 +26,6 @@ class TMenuItem : public TComponent {
   // A disabled item is shown greyed and cannot be chosen.
   bool Enabled() const { return enabled_; }
   void SetEnabled(bool enabled) { enabled_ = enabled; }
-  std::int32_t Tag() const { return tag_; }
-  void SetTag(std::int32_t tag) { tag_ = tag; }
   TNotifyEvent OnClick;
 
   // Sub-items, by position.
@@ -37,7 +34,6 @@ class TMenuItem : public TComponent {
   void Add(TMenuItem* item);
   // Removes and destroys every sub-item at index or after.
   void DeleteFrom(int index);
-  TMenuItem* Parent() const { return parent_; }
   // Position within the parent, or -1.
   int MenuIndex() const;
 
@@ -50,7 +46,6 @@ class TMenuItem : public TComponent {
   std::string caption_;
   bool checked_ = false;
   bool enabled_ = true;
-  std::int32_t tag_ = 0;
   TMenuItem* parent_ = nullptr;
   std::vector<TMenuItem*> items_;
   TPopupMenu* popup_ = nullptr;  // the popup menu showing this item right now
@@ -63,12 +58,12 @@ class TPopupMenu : public TComponent {
   ~TPopupMenu() override;
 
   TMenuItem& Items() { return *items_; }
-  bool AutoPopup() const { return autoPopup_; }
-  void SetAutoPopup(bool autoPopup) { autoPopup_ = autoPopup; }
 
-  // Shows the menu at a screen position, returns after it has closed, then raises the chosen
-  // item's OnClick (if that item still exists).
-  void Popup(int x, int y);
+  // Shows the menu at a screen position and returns after it has closed: true when an item was
+  // chosen. That item is kept for TakeChosen, which raises nothing: its caller runs the command
+  // when it may. An item destroyed meanwhile is no longer kept.
+  bool Popup(int x, int y);
+  TMenuItem* TakeChosen();
 
   // The platform menu that Popup would show; for inspection.
   HMENU BuildMenu();
@@ -78,8 +73,8 @@ class TPopupMenu : public TComponent {
   void Forget(TMenuItem* item);
   HMENU BuildLevel(TMenuItem& level);
   TMenuItem* items_;
-  bool autoPopup_ = true;
   std::vector<TMenuItem*> slots_;  // command id - 1 -> item, while the menu is up
+  TMenuItem* chosen_ = nullptr;
 };
 
 }  // namespace zv

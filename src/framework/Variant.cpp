@@ -17,7 +17,6 @@ TLateProc<HRESULT WINAPI(VARIANTARG*)> variantClear(kOleAut, "VariantClear");
 TLateProc<HRESULT WINAPI(VARIANTARG*, const VARIANTARG*, LCID, USHORT, VARTYPE)> variantChangeTypeEx(
     kOleAut, "VariantChangeTypeEx");
 TLateProc<BSTR WINAPI(const OLECHAR*, UINT)> sysAllocStringLen(kOleAut, "SysAllocStringLen");
-TLateProc<UINT WINAPI(BSTR)> sysStringLen(kOleAut, "SysStringLen");
 
 // Converts with the platform's variant conversion; fails when it cannot (or cannot be had).
 void ChangeType(VARIANT& result, const VARIANT& source, VARTYPE type) {
@@ -177,20 +176,6 @@ bool VarToBool(const TVariant& value) {
   ToOle(value, source.v);
   ChangeType(result.v, source.v, VT_BOOL);
   return V_BOOL(&result.v) != VARIANT_FALSE;
-}
-
-std::string VarToStr(const TVariant& value) {
-  if (value.Kind() == varString) return value.AsText();
-  if (value.IsNull() || value.IsEmpty()) return std::string();
-  TOleVariant source, result;
-  ToOle(value, source.v);
-  ChangeType(result.v, source.v, VT_BSTR);
-  const BSTR text = V_BSTR(&result.v);
-  const int length = static_cast<int>(sysStringLen.Get() ? sysStringLen.Get()(text) : 0);
-  int bytes = WideCharToMultiByte(CP_ACP, 0, text, length, nullptr, 0, nullptr, nullptr);
-  std::string out(static_cast<size_t>(bytes), '\0');
-  WideCharToMultiByte(CP_ACP, 0, text, length, out.data(), bytes, nullptr, nullptr);
-  return out;
 }
 
 }  // namespace zv

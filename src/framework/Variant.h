@@ -77,6 +77,5 @@ class TVariant {
 // through the platform's variant conversion. Raises EVariantError when it cannot convert.
 bool VarToBool(const TVariant& value);
 // Text: text as it is, null and empty as the empty text, others through the platform's conversion.
-std::string VarToStr(const TVariant& value);
 
 }  // namespace zv

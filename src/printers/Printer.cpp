@@ -164,9 +164,6 @@ std::int32_t TPrinter::IndexOf(const std::string& device, const std::string& por
 }
 
 void TPrinter::ResetToDefault() {
-  if (entries_ && block_.Get() && currentIndex_ >= 0 && static_cast<std::size_t>(currentIndex_) < entries_->size() &&
-      (*entries_)[static_cast<std::size_t>(currentIndex_)].Device.DeviceName == DefaultDevice())
-    return;
   try {
     SetCurrentIndex(-1);
   } catch (const EPrinter&) {

@@ -73,15 +73,14 @@ class TPrinter {
   std::int32_t DefaultIndex();
   // The position of the first entry with this device and port, or -1.
   std::int32_t IndexOf(const std::string& device, const std::string& port);
-  // Makes the default printer current again. Settings held for it are kept while it is still the
-  // default; a default missing from a list built earlier sends the catalogue to the spooler again.
+  // Makes the default printer current again, with its settings as its driver has them now;
+  // a default missing from a list built earlier sends the catalogue to the spooler again.
   void ResetToDefault();
   // Lets go of the list, the index, the block and the printer handle: the object is as new.
   void Discard();
 
   HGLOBAL DeviceModeBlock() const { return block_.Get(); }
   const DEVMODEA* DevMode() const { return static_cast<const DEVMODEA*>(block_.Data()); }
-  HANDLE PrinterHandle() const { return printer_.Get(); }
 
  private:
   std::vector<TPrinterEntry>& EntryList();

@@ -30,10 +30,25 @@ class CommandsTest : public FormTest {
   MSG quit{};
 };
 
+// After Yes nothing waits to run: what an announcement during the question kept for later is dropped,
+// and nothing is remembered for the network once the settings have gone. A question that fails brings
+// the icon back.
 TEST_F(CommandsTest, UnInstallAsksWithTheIconAwayAndOnlyYesRemovesEverythingAndEnds) {
+  dialogs.WhileAsked = [] { throw Exception("no question"); };
+  EXPECT_THROW(form.mUnInstall->Click(), Exception);
+  EXPECT_EQ(tray.Messages(), (std::vector<DWORD>{NIM_DELETE, NIM_ADD}));
+  TFakeNetwork net;
+  net.network = "10.1.0.1 office";
+  form.mRememberPerNetwork->Click();
   TFakeWindows windows;  // the switch the program turned off, found with no value
   windows.SetMode("1");
   TTestKey::SetRaw(key.Path(), kFoundModeValue, REG_SZ, "none", 5);
+  dialogs.WhileAsked = [this] {
+    iconWhileAsked = tray.calls.empty() ? 0 : tray.calls.back().message;
+    TWaiting::TChange switching(form.Core().Waiting(), TChangeKind::Switching);
+    spooler.SetDefault("Q on LPT1:,,");
+    Announce();  // kept until the switch ends
+  };
   for (const int answer : {IDNO, IDYES}) {
     const bool yes = answer == IDYES;
     dialogs.answer = answer;
@@ -45,9 +60,12 @@ TEST_F(CommandsTest, UnInstallAsksWithTheIconAwayAndOnlyYesRemovesEverythingAndE
     EXPECT_EQ(TTestKey::Exists(key.Path()), !yes);
     EXPECT_EQ(windows.Mode(), yes ? "none" : "1");
     EXPECT_EQ(Quitting(), yes);
+    MSG message;  // what waited runs now, if anything does
+    while (PeekMessageA(&message, form.Handle(), 0, 0, PM_REMOVE)) DispatchMessageA(&message);
+    EXPECT_EQ(TTestKey::Exists(key.Path()), !yes);
   }
-  EXPECT_EQ(dialogs.messages, std::vector<std::string>(2, "Zorvane: UnInstall: Are you sure you want to do this ? 292"));
-  EXPECT_EQ(shell.beeps, 2);
+  EXPECT_EQ(dialogs.messages, std::vector<std::string>(3, "Zorvane: UnInstall: Are you sure you want to do this ? 292"));
+  EXPECT_EQ(shell.beeps, 3);
 }
 
 // Clicked as the user does, by their place in the menu.
@@ -72,6 +90,9 @@ TEST_F(CommandsTest, PrinterSettingsOpensOneDialogAndOnlyWithADefault) {
   form.TrayFormDblClick(form.TrayForm);
   EXPECT_EQ(dialogs.dialogs, 1);
   EXPECT_EQ(shell.beeps, 1);  // for the second dialog; none without a default
+  Entry("P")->Click();  // a default chosen is known at once
+  form.TrayFormDblClick(form.TrayForm);
+  EXPECT_EQ(dialogs.dialogs, 2);
 }
 
 TEST_F(CommandsTest, TheOptionsAreSavedAndCheckedAndPortInformationChangesEveryCaptionAtOnce) {

@@ -11,7 +11,7 @@ TEST(Decide, OnePrinterAndItsReasonForEverySituation) {
     std::vector<TMenuEntry> list;
     for (int i = 0; i < 3; ++i) {
       const std::string name(1, static_cast<char>('A' + i));
-      list.push_back({name, TPrinterDevice("", name, "LPT" + std::to_string(i + 1) + ":"), i, i == checked, true});
+      list.push_back({name, TPrinterDevice("", name, "LPT" + std::to_string(i + 1) + ":"), i == checked, true});
     }
     return list;
   };

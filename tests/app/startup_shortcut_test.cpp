@@ -35,6 +35,8 @@ TEST_F(StartupShortcutTest, TheFolderIsTheStartUpValueOrTheShellsOwnAndNeverRela
   EXPECT_EQ(path({}), shells);  // no value
   EXPECT_EQ(path(Text("Start")), shells);
   EXPECT_EQ(path(Text("\\Start")), shells);  // no drive
+  EXPECT_EQ(path(Text("C:Start")), shells);   // relative to the drive's current folder
+  EXPECT_EQ(path(Text("C:Start"), "C:Shell"), "");
   EXPECT_EQ(path(Text("C:\\")), shells);     // a drive's root
   EXPECT_EQ(path(Text("\\\\server"), "D:\\"), "");  // a server without a share, and a drive's root
   EXPECT_FALSE(form.CreateStartupShortcut());  // without a folder no shortcut is made anywhere

@@ -73,3 +73,46 @@ move_to 2
 sleep 4  # a look at the network sees it
 move_to 1
 check "the networks remembered before the first run are kept: the user's Ink wins over the rule" wait_until 15 profile_is "Ink,*"
+
+# Whose default it is. A start with no rules and the option off: nothing watches the network.
+check "Exit ends the program" exit_zorvane
+policy delete "$POLICY" /f || true
+set_option "Remember Printer per Network" 0
+WINE reg delete "$SETTINGS\\Networks" /f >/dev/null 2>&1 || true
+move_to 2
+launch_zorvane
+wait_for 60 "the icon" tray_shown
+menu - Up Up Return  # Ink
+check "Ink chosen on network 2" wait_until 15 profile_is "Ink,*"
+policy add "$POLICY\\Networks" /v 10.1.0.0/16 /d Laser /f  # deployed while it runs, announcing nothing
+policy add "$POLICY\\Networks" /v 10.2.0.0/16 /d Ink /f
+policy add "$POLICY" /v "Remember Printer per Network" /t REG_DWORD /d 1 /f
+sleep 1 && move_to 1
+check "a rule deployed while the program runs applies at the next move" wait_until 15 profile_is "Laser,*"
+move_to 2
+check "and network 2's rule at the move back" wait_until 15 profile_is "Ink,*"
+WINE "$BUILD/tests/set_default.exe" "Laser,winspool,CUPS:Laser" >/dev/null  # changed elsewhere: the user's
+check "Laser, set elsewhere, is remembered for network 2" wait_until 15 known 2
+move_to 1  # the rule names the default of the moment
+sleep 4 && WINE "$BUILD/tests/set_default.exe" "Laser,winspool,CUPS:Laser" >/dev/null  # announces no change
+check "the rule's printer is not remembered as the user's" no wait_until 4 known 1
+policy add "$POLICY\\Networks" /v 10.1.0.0/16 /d Ink /f  # the administrator names another printer
+move_to 2
+check "network 2's remembered Laser" wait_until 15 profile_is "Laser,*"
+move_to 1
+check "the administrator's new printer arrives at the next visit" wait_until 15 profile_is "Ink,*"
+WINE reg add "$SETTINGS\\Networks\\10.2.0.1  02-00-00-00-02-01" /v Device /d Gone /f >/dev/null
+menu - Up Return  # Laser, by the user, on network 1
+check "Laser chosen on network 1" wait_until 15 profile_is "Laser,*"
+move_to 2
+check "a remembered printer that has gone gives way to the rule" wait_until 15 profile_is "Ink,*"
+check "and is forgotten" no known 2
+
+# UnInstall leaves nothing: a change announced elsewhere while its question is up is no work for after it.
+menu - Down Down Return
+window_opens "UnInstall asks first" uninstall-question-network
+WINE "$BUILD/tests/set_default.exe" "Laser,winspool,CUPS:Laser" >/dev/null
+xdotool key y  # Yes
+check "UnInstall ended the program" wait_until 15 ended "$ZV_PID"
+settings_gone() { SEEN=$(WINE reg query "$SETTINGS" 2>&1) || true; [[ -z $SEEN || $SEEN == *"nable to find"* ]]; }
+check "and left no settings, no network remembered, behind" settings_gone

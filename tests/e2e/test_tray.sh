@@ -40,6 +40,14 @@ window_opens "About shows its window" about
 check "with the icon gone" wait_until 10 no tray_shown
 xdotool key Escape
 check "Escape closed it and the icon came back" wait_until 10 tray_shown
+menu - Down Down Down Down Down Down Return  # Printer Settings, run once the menu has closed
+window_opens "Printer Settings opened the printer setup dialog" printer-setup-from-menu
+DIALOG=${SHOWN%% *}
+WINE "$BUILD/tests/set_default.exe" "beta_ink,winspool,CUPS:beta_ink"
+check "a change elsewhere is followed while the dialog is up" wait_until 15 profile_is "beta_ink,,"
+eval "$(xdotool getwindowgeometry --shell "$TRAY")" && xdotool mousemove $((X + 10)) $((Y + 10)) click 3
+check "and a right-click on the icon shows the menu" wait_until 10 windows_shown "$DIALOG"
+xdotool key Escape && xdotool windowfocus --sync "$DIALOG" 2>/dev/null && xdotool key Escape
 check "Exit ends the program and its icon leaves the tray" exit_zorvane
 
 # Names as CUPS allows them: a comma, other scripts. Office,2F is CUPS's default, and Wine's.

@@ -31,7 +31,7 @@ std::vector<std::uint8_t> Bytes(HGLOBAL block) {
 
 // The dialog, stood in for, is given the shared catalogue's names and a copy of its settings, and
 // all it was given is freed. Cancelled, it changes nothing; confirmed, its settings become the
-// catalogue's, and the next setup of the default printer starts from them.
+// catalogue's, and the next setup of the default printer starts again from its driver's.
 TEST(SetupDialog, GetsTheNamesAndACopyOfTheSettingsAndOnlyAConfirmedChoiceBecomesTheCatalogues) {
   TFakeSpooler spooler{{{"P", ""}}, "P,,"};
   TFakeDialogs dialogs;
@@ -54,8 +54,9 @@ TEST(SetupDialog, GetsTheNamesAndACopyOfTheSettingsAndOnlyAConfirmedChoiceBecome
   for (HGLOBAL given : {seen.hDevMode, seen.hDevNames}) EXPECT_EQ(GlobalFlags(given), GMEM_INVALID_HANDLE);  // freed
 
   TPrinterSetupDialog(nullptr).RunSetup(SharedPrinter());
-  SharedPrinter().ResetToDefault();  // as the next setup starts: the settings confirmed are kept
   EXPECT_EQ(SharedPrinter().DevMode()->dmCopies, 2);
+  SharedPrinter().ResetToDefault();  // as the next setup starts
+  EXPECT_NE(SharedPrinter().DevMode()->dmCopies, 2);
   EXPECT_EQ(GlobalFlags(held), GMEM_INVALID_HANDLE);  // the old block was freed
   SharedPrinter().Discard();
 }

@@ -17,10 +17,10 @@ void TPreviousInstance::Detect(const std::string& modulePath) {
   const std::size_t slash = modulePath.find_last_of("\\:");
   const std::string fileName = (slash == std::string::npos ? modulePath : modulePath.substr(slash + 1)).substr(0, 255);
   // The same file started as zorvane.exe or ZORVANE.EXE is the same program: file names know no case.
-  mutexName_ = UpperCase(fileName);
+  const std::string mutexName = UpperCase(fileName);
   SetWindowTitle(fileName);
   CloseMutex();
-  mutex_.Reset(CreateMutexA(nullptr, TRUE, mutexName_.c_str()));
+  mutex_.Reset(CreateMutexA(nullptr, TRUE, mutexName.c_str()));
   const DWORD error = GetLastError();
   found_ = false;
   if (mutex_ && error == ERROR_ALREADY_EXISTS) {

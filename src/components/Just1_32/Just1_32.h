@@ -18,13 +18,11 @@ class TPreviousInstance {
   // Creates the mutex named after the executable's file name and notes whether it existed.
   void Detect();
   void Detect(const std::string& modulePath);
-  const std::string& MutexName() const { return mutexName_; }
   bool Found() const { return found_; }
   void CloseMutex();
 
  private:
   std::string windowTitle_;
-  std::string mutexName_;
   TKernelHandle mutex_;
   bool found_ = false;
 };

@@ -3,7 +3,6 @@
 #include <cstring>
 
 #include "framework/Application.h"
-#include "framework/FlagGuard.h"
 #include "framework/Text.h"
 
 namespace zv {
@@ -39,21 +38,11 @@ TTrayIcon::~TTrayIcon() {
   window_.reset();
 }
 
-bool TTrayIcon::IconShown() const { return Designing() ? showDesigning_ : active_; }
+bool TTrayIcon::IconShown() const { return active_; }
 
 void TTrayIcon::SetActive(bool value) {
   if (value == active_) return;
   active_ = value;
-  if (Designing()) return;
-  if (value)
-    AddIcon();
-  else
-    DeleteIcon();
-}
-
-void TTrayIcon::SetShowDesigning(bool value) {
-  if (!Designing() || value == showDesigning_) return;
-  showDesigning_ = value;
   if (value)
     AddIcon();
   else
@@ -67,6 +56,8 @@ void TTrayIcon::SetIcon(const TIcon* icon) {
 }
 
 void TTrayIcon::SetToolTip(const std::string& text) {
+  // The shell's original record holds 64 bytes with the final zero, and some shells drop the
+  // last byte: 62, never half a character.
   toolTip_ = FitBytes(text, kMaxToolTip);
   ModifyIcon();
 }
@@ -101,6 +92,8 @@ void TTrayIcon::ShowBalloon(const std::string& title, const std::string& text) {
 void TTrayIcon::AddIcon() {
   FillIconData();
   NotifyIconApi().ShellNotifyIcon(NIM_ADD, data_);
+  // Some shells show an icon added with an empty tip without one until it is set again: it is,
+  // once the shell has taken the icon in.
   if (toolTip_.empty()) PostMessageA(WindowHandle(), WM_TRAYREFRESH, 0, 0);
 }
 
@@ -140,27 +133,38 @@ LRESULT TTrayIcon::HandleMessage(HWND window, UINT message, WPARAM wParam, LPARA
 }
 
 void TTrayIcon::RightClick() {
-  // A right-click queued behind the one that is showing the menu would show it a second time.
-  if (popupShowing_ || (CanPopup && !CanPopup())) return;
-  // Whatever the chosen item does, even fail, the owner hears that the menu closed.
-  struct TClosed {
-    TTrayIcon& icon;
-    ~TClosed() {
-      if (icon.OnPopupClosed) icon.OnPopupClosed(&icon);
-    }
-  } closed{*this};
   POINT cursor{};
   GetCursorPos(&cursor);
-  if (popupMenu_) {
-    TFlagGuard showing(popupShowing_);
+  if (popupMenu_ && (!CanPopup || CanPopup())) {
+    // Whatever happens, the owner hears that the menu closed: now, or with the chosen command.
+    struct TClosed {
+      TTrayIcon& icon;
+      bool later = false;
+      ~TClosed() {
+        if (!later) icon.PopupClosed();
+      }
+    } closed{*this};
     // Keys reach the menu only while one of our windows is in the foreground.
     if (Application) {
       SetForegroundWindow(Application->Handle());
       Application->ProcessMessages();
     }
-    popupMenu_->Popup(cursor.x, cursor.y);
+    // The command runs from a message of its own: never inside the menu's loop, and the message
+    // is also what lets the menu close at the next click elsewhere, as the shell expects of a
+    // menu that took the foreground.
+    closed.later = popupMenu_->Popup(cursor.x, cursor.y) && PostMessageA(WindowHandle(), WM_TRAYCOMMAND, 0, 0);
   }
   if (OnRightClick) OnRightClick(this, TMouseButton::mbRight, TShiftState{}, cursor.x, cursor.y);
+}
+
+void TTrayIcon::RunChosen() {
+  TMenuItem* chosen = popupMenu_ ? popupMenu_->TakeChosen() : nullptr;
+  PopupClosed();
+  if (chosen) chosen->Click();
+}
+
+void TTrayIcon::PopupClosed() {
+  if (OnPopupClosed) OnPopupClosed(this);
 }
 
 }  // namespace zv

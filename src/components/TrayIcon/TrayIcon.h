@@ -18,6 +18,7 @@ namespace zv {
 
 constexpr UINT WM_TRAYNOTIFY = WM_USER + 1;   // from the shell: a mouse action on the icon
 constexpr UINT WM_TRAYREFRESH = WM_USER + 2;  // to ourselves: re-apply tip and image
+constexpr UINT WM_TRAYCOMMAND = WM_USER + 3;  // to ourselves: run the command chosen in the menu
 
 // The shell's original notification record (NOTIFYICONDATA as Windows 95 defines it).
 struct TNotifyIconData {
@@ -55,8 +56,6 @@ class TTrayIcon : public TComponent {
 
   bool Active() const { return active_; }
   void SetActive(bool value);
-  bool ShowDesigning() const { return showDesigning_; }
-  void SetShowDesigning(bool value);
   const TIcon* Icon() const { return icon_.get(); }
   void SetIcon(const TIcon* icon);
   const std::string& ToolTip() const { return toolTip_; }
@@ -68,7 +67,8 @@ class TTrayIcon : public TComponent {
   TMouseEvent OnRightClick;
   // Asked before a right-click shows the menu: false holds it back (the owner shows it later).
   std::function<bool()> CanPopup;
-  // After a menu that CanPopup let through has closed and the item chosen in it has run.
+  // A menu that CanPopup let through has closed: right away when nothing was chosen in it, else
+  // just before the chosen item's command runs, as a message of its own once the menu has gone.
   TNotifyEvent OnPopupClosed;
   void SetPopupMenu(TPopupMenu* menu) { popupMenu_ = menu; }
 
@@ -82,15 +82,15 @@ class TTrayIcon : public TComponent {
   bool IconShown() const;
   LRESULT HandleMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
   void RightClick();
+  void RunChosen();
+  void PopupClosed();
 
   TNotifyIconData data_{};
   std::unique_ptr<TIcon> icon_;
   std::string toolTip_;
   std::unique_ptr<TWindow> window_;
   bool active_ = false;
-  bool showDesigning_ = false;
   TPopupMenu* popupMenu_ = nullptr;
-  bool popupShowing_ = false;
   UINT taskbarCreated_ = 0;
 };
 
