@@ -307,20 +307,12 @@ void TPrinterCore::RouteChanged() {
 }
 
 void TPrinterCore::Wake(TCoreWake what) {
-  switch (what) {
-    case TCoreWake::RunWaiting:
-      RunWaiting();
-      break;
-    case TCoreWake::RouteChanged:
-      RouteChanged();
-      break;
-    case TCoreWake::PolicyChanged:
-      PolicyChanged();
-      break;
-    case TCoreWake::LookAtNetwork:
-      LookAtNetwork();
-      break;
-  }
+  if (what == TCoreWake::RunWaiting)
+    RunWaiting();
+  else if (what == TCoreWake::RouteChanged)
+    RouteChanged();
+  else
+    Run(what == TCoreWake::PolicyChanged ? TWaitingWork::ReadPolicy : TWaitingWork::LookAtNetwork);
 }
 
 void TPrinterCore::End() {

@@ -44,4 +44,37 @@ TEST(TrayIcon, IsShownExactlyWhileActiveComesBackWhenTheShellRestartsAndCutsItsT
   EXPECT_EQ(shell.Messages(), (Calls{NIM_ADD, NIM_MODIFY, NIM_MODIFY, NIM_DELETE, NIM_ADD, NIM_ADD, NIM_DELETE}));
 }
 
+// Chooses the menu's first item with the keyboard, as a person would.
+void CALLBACK ChooseFirst(HWND, UINT, UINT_PTR timer, DWORD) {
+  KillTimer(nullptr, timer);
+  const HWND menu = FindWindowA("#32768", nullptr);
+  for (WPARAM key : {VK_DOWN, VK_RETURN}) PostMessageA(menu, WM_KEYDOWN, key, 0);
+}
+
+// The command chosen in the menu runs from a message of its own, once the menu has closed and the
+// owner has heard so; the right-click is told whether or not a menu was shown.
+TEST(TrayIcon, TheCommandChosenRunsAfterTheMenuHasClosedAndEveryRightClickIsTold) {
+  TFakeNotifyIcon shell;
+  TTrayIcon tray(nullptr);
+  TPopupMenu menu(nullptr);
+  std::vector<std::string> seen;
+  auto* item = new TMenuItem(&menu);
+  item->SetCaption("A");
+  item->OnClick = [&](TComponent*) { seen.push_back("A"); };
+  menu.Items().Add(item);
+  tray.SetPopupMenu(&menu);
+  bool may = true;
+  tray.CanPopup = [&] { return may; };
+  tray.OnPopupClosed = [&](TComponent*) { seen.push_back("closed"); };
+  tray.OnRightClick = [&](TComponent*, TMouseButton, TShiftState, int, int) { seen.push_back("right-click"); };
+  SetTimer(nullptr, 0, 200, &ChooseFirst);
+  SendMessageA(tray.WindowHandle(), WM_TRAYNOTIFY, 0, WM_RBUTTONUP);
+  EXPECT_EQ(seen, std::vector<std::string>{"right-click"});
+  MSG message;
+  while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&message);
+  may = false;
+  SendMessageA(tray.WindowHandle(), WM_TRAYNOTIFY, 0, WM_RBUTTONUP);
+  EXPECT_EQ(seen, (std::vector<std::string>{"right-click", "closed", "A", "right-click"}));
+}
+
 }  // namespace zv::test

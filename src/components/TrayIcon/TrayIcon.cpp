@@ -109,6 +109,10 @@ LRESULT TTrayIcon::HandleMessage(HWND window, UINT message, WPARAM wParam, LPARA
     SetToolTip(toolTip_);
     return 0;
   }
+  if (message == WM_TRAYCOMMAND) {
+    RunChosen();
+    return 0;
+  }
   if (message == WM_TRAYNOTIFY) {
     switch (static_cast<UINT>(lParam)) {
       case WM_LBUTTONUP:
