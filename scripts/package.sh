@@ -1,10 +1,11 @@
 #!/usr/bin/env bash
 # ./zorvane package [--check]: the release a Windows user downloads, built from the last commit (not
 # from the work tree, so nothing uncommitted or untracked gets in) in build/release/work/, written
-# as build/release/zorvane-<version>-windows.zip and zorvane-<version>-symbols.zip.
+# as build/release/zorvane-<version>-windows.zip, zorvane-<version>-symbols.zip and the Windows
+# Installer package zorvane-<version>.msi.
 #   --check   builds the same commit a second time in another folder and compares every byte.
-#   --pack    packs the executables of build/i686 and build/x86_64 as a release is packed
-#             (into build/package/); ./zorvane test does this, and a test runs what it holds.
+#   --pack [OUT]  packs the executables of build/i686 and build/x86_64 as a release is packed
+#             (into OUT, else build/package/); ./zorvane test does this, and a test runs what it holds.
 set -euo pipefail
 ROOT=$(cd "$(dirname "$0")/.." && pwd)
 TARGETS=(i686 x86_64)
@@ -34,21 +35,57 @@ build_commit() {
   done
 }
 
-# pack OUT BUILDS: zorvane-<version>-windows.zip and -symbols.zip in OUT from BUILDS/<target>/.
-# The i686 program is at the top (it runs on 32- and 64-bit Windows), x86_64's in its folder.
+# guid TEXT: a GUID that TEXT alone decides (a name-based one, in the installer's upper case).
+guid() {
+  local h
+  h=$(printf '%s' "$1" | sha256sum | tr a-f A-F)
+  echo "${h:0:8}-${h:8:4}-5${h:13:3}-A${h:17:3}-${h:20:12}"
+}
+
+# msi STAGE SOURCE VERSION OUT: the package of what STAGE holds (the i686 ZORVANE.EXE, README.txt,
+# LICENSE.txt), VERSION being the four numbers of the version resource. Its times are the commit's
+# (wixl takes the time of day), its package code is the sum of what it holds (wixl draws one at
+# random), and its product code is one per version: a newer package then replaces an older one.
+msi() {
+  local stage=$1 src=$2 numbers=${3%.0} out=$4 when
+  when=$(date -u -d "@$SOURCE_DATE_EPOCH" '+%Y-%m-%d %H:%M:%S')
+  cp "$src/src/res/zorvane.ico" "$stage/"
+  touch -d "@$SOURCE_DATE_EPOCH" "$stage"/*
+  rm -f "$out"
+  # At the commit's time whatever clock this runs under (a faked one too: the test's).
+  at_commit() { env -u LD_PRELOAD -u FAKETIME -u FAKETIME_SHARED TZ=UTC faketime "$when" "$@"; }
+  (cd "$stage" && at_commit wixl -a x86 -D Version="$numbers" \
+    -D ProductCode="$(guid "Zorvane product $numbers")" -o "$out" "$src/packaging/zorvane.wxs")
+  at_commit msibuild "$out" -s Zorvane Fenwarrow "Intel;1033" \
+    "{$(guid "Zorvane package $numbers $(cd "$stage" && sha256sum -- * "$src/packaging/zorvane.wxs" | cut -c1-64)")}"
+  rm "$stage/zorvane.ico"
+}
+
+# pack OUT BUILDS: zorvane-<version>-windows.zip, -symbols.zip and .msi in OUT from BUILDS/<target>/,
+# with the documents of the sources BUILDS/.. . The i686 program is at the top (it runs on 32- and
+# 64-bit Windows), x86_64's in its folder.
 pack() {
-  local out=$1 builds=$2 version stage
-  version=$(sed -n 's/^#define ZORVANE_VERSION "\(.*\)"$/\1/p' "$builds/i686/version/ZorvaneVersion.h")
-  [ -n "$version" ] || { say "no version in $builds/i686/version/ZorvaneVersion.h"; exit 1; }
+  local out=$1 builds=$2 src version numbers stage header
+  src=$(cd "$builds/.." && pwd)
+  header=$builds/i686/version/ZorvaneVersion.h
+  version=$(sed -n 's/^#define ZORVANE_VERSION "\(.*\)"$/\1/p' "$header")
+  numbers=$(sed -n 's/^#define ZORVANE_VERSION_DOTTED "\(.*\)"$/\1/p' "$header")
+  [ -n "$version" ] && [ -n "$numbers" ] || { say "no version in $header"; exit 1; }
   stage=$out/stage
   rm -rf "$stage"
-  mkdir -p "$stage/windows/x86_64" "$stage/symbols/x86_64"
+  mkdir -p "$stage/windows/x86_64" "$stage/windows/policy" "$stage/symbols/x86_64" "$stage/msi"
   cp "$builds/i686/ZORVANE.EXE" "$stage/windows/"
   cp "$builds/x86_64/ZORVANE.EXE" "$stage/windows/x86_64/"
   cp "$builds/i686/ZORVANE.EXE.debug" "$stage/symbols/"
   cp "$builds/x86_64/ZORVANE.EXE.debug" "$stage/symbols/x86_64/"
-  sed 's/$/\r/' "$builds/../README.md" >"$stage/windows/README.txt"  # Notepad's line ends
-  (cd "$stage/windows" && sha256sum ZORVANE.EXE x86_64/ZORVANE.EXE README.txt >SHA256SUMS)
+  cp -r "$src/policy/." "$stage/windows/policy/"
+  # For Windows users, in Notepad's line ends; the developers' README stays with the sources.
+  sed "s/@VERSION@/$version/g; s/\$/\r/" "$src/packaging/README.txt" >"$stage/windows/README.txt"
+  sed 's/$/\r/' "$src/LICENSE" >"$stage/windows/LICENSE.txt"
+  cp "$stage/windows/ZORVANE.EXE" "$stage/windows/README.txt" "$stage/windows/LICENSE.txt" "$stage/msi/"
+  msi "$stage/msi" "$src" "$numbers" "$out/zorvane-$version.msi"
+  (cd "$stage/windows" && find . -type f | sed 's|^\./||' | LC_ALL=C sort | xargs -d '\n' sha256sum >../SHA256SUMS &&
+    mv ../SHA256SUMS .)
   local kind zip
   for kind in windows symbols; do
     zip="$out/zorvane-$version-$kind.zip"
@@ -61,11 +98,12 @@ pack() {
   done
   rm -rf "$stage"
   ZIP="$out/zorvane-$version-windows.zip"
+  MSI="$out/zorvane-$version.msi"
 }
 
 case "${1:-}" in
   --pack)
-    pack "$ROOT/build/package" "$ROOT/build"
+    pack "${2:-$ROOT/build/package}" "$ROOT/build"
     ;;
   "" | --check)
     [ -z "$(git -C "$ROOT" status --porcelain)" ] ||
@@ -75,7 +113,7 @@ case "${1:-}" in
     pack "$release" "$release/work/src/build"
     say "$(git -C "$ROOT" log -1 --format='commit %h of %cd' --date=iso-strict "$COMMIT")"
     unzip -l "$ZIP" | sed 's/^/  /' >&2
-    say "wrote $ZIP and its symbols"
+    say "wrote $ZIP, its symbols and $MSI"
     [ "${1:-}" = --check ] || exit 0
     # A second build, at another time, in a folder at another depth; every byte must agree.
     again=$ROOT/build/release-check/second/build
@@ -83,7 +121,7 @@ case "${1:-}" in
     pack "$again" "$again/work/src/build"
     status=0
     for f in work/src/build/{i686,x86_64}/ZORVANE.EXE{,.debug} "$(basename "$ZIP")" \
-      "$(basename "$ZIP" -windows.zip)-symbols.zip"; do
+      "$(basename "$ZIP" -windows.zip)-symbols.zip" "$(basename "$MSI")"; do
       a=$(sha256sum <"$release/$f") b=$(sha256sum <"$again/$f")
       if [ "$a" = "$b" ]; then verdict=same; else verdict=DIFFERENT status=1; fi
       echo "${a%% *}  ${b%% *}  $verdict  ${f#work/src/build/}"

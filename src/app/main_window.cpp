@@ -1,5 +1,6 @@
 #include "app/main_window.h"
 
+#include "app/MachineInstallation.h"
 #include "app/Messages.h"
 #include "app/PrinterCore.h"
 #include "app/Shell.h"
@@ -96,7 +97,8 @@ void TMainForm::FormCreate() {
   } iconAtEnd{*this};
   SetCaption(Application->Title());
   ComputeShortcutPath();
-  FirstRun = !ShortcutExists();
+  // The copy installed for every user starts from the machine's Run key: it needs no shortcut.
+  FirstRun = !ShortcutExists() && !InstalledForEveryUser();
   LoadSettings();
   // Invisible for good: no border, no size, hidden.
   SetBorderIcons(false);
@@ -283,6 +285,7 @@ void TMainForm::UnInstall() {
   core_->UnInstall();
   RemoveStartupShortcut();
   DeleteSettingsKey();
+  if (InstalledForEveryUser()) Application->MessageBox(kInstalledForEveryUser, caption, MB_OK | MB_ICONINFORMATION);
   Close();
 }
 

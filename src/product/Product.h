@@ -14,6 +14,10 @@ inline constexpr char kContactLine2[] = "zorvane.example";
 inline constexpr char kNoDefaultPrinterTip[] = "There is no Default Printer";
 inline constexpr char kFailureToSetDefault[] = "Failure to set Default Printer!";
 inline constexpr char kUnInstallQuestion[] = "Are you sure you want to do this ?";
+// After UnInstall in the copy installed for every user, which the user cannot remove.
+inline constexpr char kInstalledForEveryUser[] =
+    "Your settings have been removed. Zorvane is installed for every user of this computer and starts "
+    "again at your next logon; an administrator removes it in Programs and Features.";
 // In Windows' own words, as its Devices and Printers says it and its Settings name the switch.
 inline constexpr char kWindowsStopsManaging[] =
     "Setting this printer as default means Windows will stop managing your default printer: it no "

@@ -112,6 +112,20 @@ TEST(PolicyTemplates, DeclareExactlyTheKeysAndValuesTheProgramReads) {
   const std::regex named(R"(\$\((string|presentation)\.(\w+)\))");
   for (std::sregex_iterator i(admx.begin(), admx.end(), named), end; i != end; ++i)
     EXPECT_NE(adml.find("<" + (*i)[1].str() + " id=\"" + (*i)[2].str() + "\""), std::string::npos) << (*i)[0];
+  // Every policy says where it applies, from the templates' own definitions; its name is a
+  // sentence, as the editor's are; rules deployed beside the list survive each refresh.
+  std::set<std::string> definitions;
+  for (auto& definition : Elements(admx, "definition")) definitions.insert(definition["name"]);
+  const std::regex policy(R"x(<policy\s[^>]*displayName="\$\(string\.(\w+)\)"[^>]*>([\s\S]*?)</policy>)x"),
+      supportedOn(R"x(<supportedOn ref="(\w+)")x"), capitalInside(R"(\s(?!Windows\b)[A-Z])");
+  for (std::sregex_iterator i(admx.begin(), admx.end(), policy), end; i != end; ++i) {
+    const std::string body = (*i)[2], name = (*i)[1];
+    std::smatch found;
+    EXPECT_TRUE(std::regex_search(body, found, supportedOn) && definitions.count(found[1])) << name;
+    std::regex_search(adml, found, std::regex("<string id=\"" + name + "\">([^<]*)<"));
+    EXPECT_FALSE(std::regex_search(found[1].str(), capitalInside)) << found[1];
+  }
+  for (auto& list : Elements(admx, "list")) EXPECT_EQ(list["additive"], "true") << list["id"];
 }
 
 }  // namespace zv::test

@@ -1,4 +1,6 @@
 #include "Testing.h"
+#include "app/MachineInstallation.h"
+#include "framework/Lifecycle.h"
 
 namespace zv::test {
 
@@ -58,6 +60,37 @@ TEST_F(StartupShortcutTest, AFailedStartUpStepStillShowsTheIconAndTheShortcutGoe
   EXPECT_FALSE(form.ShortcutExists());
   form.RemoveStartupShortcut();
   EXPECT_EQ(shell.notices, std::vector<std::string>(2, "4 1 " + ShortcutPath + " (both)"));
+}
+
+// The copy that the installer package put in for every user starts from the machine's Run key: it
+// makes no shortcut, a missing one is no first run (the options stay), and UnInstall says who
+// removes the program. The package names the program in its own case; another copy is the user's.
+TEST_F(StartupShortcutTest, TheCopyInstalledForEveryUserMakesNoShortcutAndUnInstallSaysWhoRemovesIt) {
+  struct TInstallation {
+    explicit TInstallation(const std::string& program) {
+      TTestKey::SetRaw(kInstallationKey, kInstalledProgramValue, REG_SZ, program.c_str(),
+                       static_cast<DWORD>(program.size() + 1), HKEY_LOCAL_MACHINE);
+    }
+    ~TInstallation() { SHDeleteKeyA(HKEY_LOCAL_MACHINE, kInstallationKey); }
+  };
+  std::string program = ModuleFileName();
+  {
+    const TInstallation another(program + "2");
+    EXPECT_FALSE(InstalledForEveryUser());
+  }
+  CharUpperA(program.data());
+  const TInstallation installed(program);
+  key.Set("", "Show Splash Screen", 0u);
+  key.Set("", "Show Port Information", 1u);
+  SetStartUp(Text(TempFolder("zorvane-installed-test")));
+  form.FormCreate();
+  EXPECT_FALSE(FirstRun);
+  EXPECT_FALSE(form.ShortcutExists());
+  EXPECT_TRUE(form.Core().OwnOptions().ShowPortInfo);
+  dialogs.answer = IDYES;
+  form.mUnInstall->Click();
+  EXPECT_EQ(dialogs.messages.back(), std::string("Zorvane: UnInstall: ") + kInstalledForEveryUser + " 64");
+  EXPECT_FALSE(TTestKey::Exists(key.Path()));
 }
 
 }  // namespace zv::test
