@@ -178,7 +178,8 @@ bench_xvfb() {
     for i in $(seq 1 100); do
       [ "$(tr -d ' ' 2>/dev/null <"/tmp/.X$d-lock")" = "$pid" ] && xdpyinfo >/dev/null 2>&1 && return 0
       if ! kill -0 "$pid" 2>/dev/null; then  # another server took the display first
-        wait "$pid" 2>/dev/null; unset 'BENCH_PIDS[-1]'
+        wait "$pid" 2>/dev/null || true  # its status: the display was taken
+        unset 'BENCH_PIDS[-1]'
         continue 2
       fi
       sleep 0.1
