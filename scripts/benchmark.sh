@@ -11,7 +11,7 @@ report="$ROOT/build/bench/report.md"
 mkdir -p "$(dirname "$report")"
 bench_queues Office Backup Labels
 # launch EXE: starts it and waits for its icon, and a second more; ZV_PID is its process id.
-launch() { launch_zorvane "$1"; wait_for 10 "the icon of $1" tray_shown; sleep 1; }
+launch() { launch_zorvane "$1"; wait_for "$ICON_WAIT" "the icon of $1" tray_shown; sleep 1; }
 # close TITLE: closes the program whose window bears the title and waits for its icon to go.
 close() { WINE "$B/zorvane_bench.exe" close "$1" >/dev/null 2>&1; wait_for 10 "$1's icon going" no tray_shown; }
 # One start first, so that the measured ones are no first run (the shortcut exists); a first run

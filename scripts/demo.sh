@@ -18,7 +18,7 @@ SHOTS="$ROOT/build/demo"
 mkdir -p "$SHOTS"
 bench_queues Office_Laser Colour_Inkjet Label_Printer
 launch_zorvane
-wait_for 30 "the icon" tray_shown
+wait_for "$ICON_WAIT" "the icon" tray_shown
 wait_until 10 profile_is "Office_Laser,*" || true  # Wine copies CUPS's default as the program starts
 echo "default printer before: $(default_printer)"
 menu -

@@ -1,7 +1,16 @@
 #!/usr/bin/env bash
-# The real spooler's listing of the private CUPS's queues, on both executables (its records' layouts differ).
+# The real spooler's listing of the private CUPS's queues, on both executables (its records' layouts differ);
+# and the bench kept from other local users.
 BOTH_TARGETS=1
 source "$(dirname "$0")/lib.sh"
+
+as_nobody() { runuser -u nobody -- "$@" </dev/null &>/dev/null; }
+queue_added() { "$@" &>/dev/null; SEEN=$(lpstat -v 2>&1 | grep Intruder); [ -n "$SEEN" ]; }
+check "another user cannot add a queue to the bench's CUPS" \
+  no queue_added as_nobody lpadmin -h "$CUPS_SERVER" -p Intruder -E -v file:///dev/null
+check "nor open the bench's display" no as_nobody xdpyinfo -display "$DISPLAY"
+check "the bench itself can give a queue no file but /dev/null" \
+  no queue_added /usr/sbin/lpadmin -p Intruder -v "file://$BENCH_DIR/intruder"
 
 bench_queues Mid Alpha zeta
 export ZORVANE_CUPS_QUEUES="Alpha,Mid,zeta" ZORVANE_CUPS_DEFAULT=Mid

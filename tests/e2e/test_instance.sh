@@ -28,7 +28,7 @@ ZV_PID=${RUNNING[0]}
 codes=
 for pid in "${ZV_PIDS[@]}"; do [ "$pid" = "$ZV_PID" ] || { wait "$pid" && codes+=" 0" || codes+=" $?"; }; done
 check "the others ended with exit code 0" same "$codes" " 0 0 0 0 0 0 0 0 0"
-wait_for 30 "the icon of the copy that runs" tray_shown
+wait_for "$ICON_WAIT" "the icon of the copy that runs" tray_shown
 
 second_copy() { timeout 30 "$ROOT/scripts/wine-run" "$TARGET" "$1" &>/dev/null </dev/null || { SEEN="exit code $?"; false; }; }
 titled() { xsearch --name "^$1\$" | sort | tr '\n' ' '; }  # windows by title

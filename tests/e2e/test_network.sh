@@ -31,7 +31,7 @@ bench_queues Ink Laser
 set_option "Remember Printer per Network" 0  # a first run (a fresh prefix) resets it all the same
 empty_tray
 launch_zorvane
-wait_for 60 "the icon" tray_shown
+wait_for "$ICON_WAIT" "the icon" tray_shown
 menu - o n  # Options, Remember Printer per Network
 check "the option is kept on" wait_until 10 reg_is "$SETTINGS" "Remember Printer per Network" 0xffffffff
 menu - Up Up Return  # Ink, on network 1
@@ -70,7 +70,7 @@ menu - o s Escape Escape  # Options, Show Port Information: greyed
 check "the option the policy forces cannot be changed from the menu" no wait_until 2 reg_is "$SETTINGS" "Show Port Information" 0xffffffff
 menu - o n  # Remember Printer per Network
 move_to 2
-sleep 4  # a look at the network sees it
+sleep 9  # three of the program's looks (one each 3 s): one at least sees network 2
 move_to 1
 check "the networks remembered before the first run are kept: the user's Ink wins over the rule" wait_until 15 profile_is "Ink,*"
 

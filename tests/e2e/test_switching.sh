@@ -23,10 +23,16 @@ SH
 chmod +x "$SCRATCH/bin/lpoptions"
 steps() { SEEN="$(pgrep -fc "$SCRATCH/bin/lpoptions") steps running"; [ "${SEEN%% *}" -gt 0 ]; }
 step_files() { SEEN=$(find "$WINEPREFIX/drive_c/users" -maxdepth 3 -name 'zorvane-cups-*'); [ -n "$SEEN" ]; }
+step_shells() {  # a step's shell, which runs in the prefix's temporary folder, still runs
+  local pid prefix
+  prefix=$(realpath "$WINEPREFIX") SEEN=
+  for pid in $(pgrep -f 'zorvane-cups-'); do [[ $(readlink "/proc/$pid/cwd") != "$prefix"/* ]] || SEEN+=" $pid"; done
+  [ -n "$SEEN" ] && SEEN="a step's shell runs:$SEEN"
+}
 
 empty_tray
 WINEPREFIX=$SCRATCH/josé/build/bench/prefix HOME=$SCRATCH/josé/build/bench/home PATH=$SCRATCH/bin:$PATH launch_zorvane
-wait_for 30 "the icon" tray_shown
+wait_for "$ICON_WAIT" "the icon" tray_shown
 
 (trap exit TERM; while :; do other_spooler_program || true; done) &  # until the switching is over
 STARTER=$! ZV_PIDS+=($!)
@@ -62,13 +68,14 @@ check "and its hung step is ended too" wait_until 10 no steps
 # Another icon keeps Wine's tray window up: with no window manager, the last icon's removal takes 2 s.
 "$ROOT/scripts/wine-run" "$TARGET" "$BUILD/min_tray.exe" </dev/null &>/dev/null & ZV_PIDS+=($!)
 choose P_two
-wait_for 5 "a step that hangs, and its file" step_files
+wait_for 15 "a step that hangs, and its file" step_files
 menu - Down Return  # Exit
 left=$EPOCHREALTIME
 wait_for 10 "the end after Exit" ended "$ZV_PID"
 took=$(bc <<<"$EPOCHREALTIME - $left")
 check "Exit during a step ended the program within a second ($took s)" test "$(bc <<<"$took < 1")" = 1
-check "no file of a step is left in the temporary folder" wait_until 5 no step_files
+wait_for 30 "the step's end, at its limit and its file's (about 5 s after its start)" no step_shells
+check "no file of a step is left in the temporary folder" no step_files
 lpoptions -d P_one >/dev/null
 other_spooler_program
 check "now that the program has ended, the next Windows program copies CUPS's default" profile_is "P_one,*"

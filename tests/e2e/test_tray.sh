@@ -11,7 +11,7 @@ LINK_UNIX=$(WINE winepath -u "$startup\\Sets Windows 95 Default Printer.LNK") &&
 WINE reg delete "$SETTINGS" /f >/dev/null 2>&1 || true
 
 # start: starts a copy and waits for its icon; BEFORE_ICON tells the windows of ours seen before it.
-start() { BEFORE_ICON=; launch_zorvane; wait_for 30 "the icon after a start" icon_after_windows; }
+start() { BEFORE_ICON=; launch_zorvane; wait_for "$ICON_WAIT" "the icon after a start" icon_after_windows; }
 icon_after_windows() { tray_shown || { windows_shown && BEFORE_ICON=$SEEN; false; }; }
 balloon_shown() {  # Wine's tray shows it in a window of its own with no name, about 2 s after the call
   local w
