@@ -15,6 +15,8 @@ class TComponent {
   TComponent& operator=(const TComponent&) = delete;
 
   TComponent* Owner() const { return owner_; }
+  // What this component owns, first created first.
+  const std::list<TComponent*>& Components() const { return components_; }
 
   // Design mode: set by a designer (and by tests); never in the running program.
   bool Designing() const { return designing_; }
