@@ -108,7 +108,6 @@ class TMainForm : public TForm, private ICoreView {
   void PopUpMenu() override;
   void Tell(const char* text) override;
 
-  TIcon programIcon_;
   std::unique_ptr<TPrinterCore> core_;
   unsigned shownGeneration_ = 0;  // the core's rebuild the printer entries were made from
 };
