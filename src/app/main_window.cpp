@@ -51,8 +51,7 @@ void TMainForm::Describe() {
 
   TrayForm = new TTrayIcon(this);
   TrayForm->SetActive(false);
-  programIcon_.LoadFromResource(1, GetSystemMetrics(SM_CXSMICON));
-  TrayForm->SetIcon(&programIcon_);
+  TrayForm->SetIconResource(kIconResource, kLightIconResource);
   TrayForm->OnDblClick = [this](TComponent* sender) { TrayFormDblClick(sender); };
 
   PMenu = new TPopupMenu(this);

@@ -115,7 +115,6 @@ class TMainForm : public TForm, private ICoreWindow {
   void Pace(bool on) override;
   void Announce() override;
 
-  TIcon programIcon_;
   std::unique_ptr<TPrinterCore> core_;
   unsigned shownGeneration_ = 0;  // the core's rebuild the printer entries were made from
 };

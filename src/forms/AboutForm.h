@@ -28,8 +28,13 @@ class TAboutForm : public TForm {
   TLabel* Copywright = nullptr;
   TButton* CloseButton = nullptr;
 
+ protected:
+  void DpiChanged() override;
+
  private:
   void Describe();
+  // Places everything from the form's DPI and its texts as measured in their fonts.
+  void Layout();
   TLabel* AddLabel(int left, int top, const TFontStyle& font, const std::string& caption);
   std::uint8_t aboutMode_;
   TIcon icon_;

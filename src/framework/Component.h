@@ -15,6 +15,8 @@ class TComponent {
   TComponent& operator=(const TComponent&) = delete;
 
   TComponent* Owner() const { return owner_; }
+  // What this component owns, first created first.
+  const std::list<TComponent*>& Components() const { return components_; }
 
  protected:
   // Destroys every owned component, last created first.

@@ -1,13 +1,15 @@
 #include "framework/Controls.h"
 
+#include <algorithm>
+
 #include "framework/Exception.h"
 #include "framework/Form.h"
 
 namespace zv {
 
-TFont::TFont(const TFontStyle& style) : style_(style) {
+TFont::TFont(const TFontStyle& style, UINT dpi) : style_(style) {
   LOGFONTA lf{};
-  lf.lfHeight = -style.height;
+  lf.lfHeight = -ScaleToDpi(style.height, dpi);
   lf.lfWeight = style.bold ? FW_BOLD : FW_NORMAL;
   lf.lfCharSet = style.name == "Symbol" ? SYMBOL_CHARSET : DEFAULT_CHARSET;
   lstrcpynA(lf.lfFaceName, style.name.c_str(), LF_FACESIZE);
@@ -22,7 +24,8 @@ bool TFont::Available() const {
   return lstrcmpiA(face, style_.name.c_str()) == 0;
 }
 
-TControl::TControl(TComponent* owner, HWND parent) : TComponent(owner), font_(std::make_unique<TFont>(TFontStyle{})) {
+TControl::TControl(TComponent* owner, HWND parent)
+    : TComponent(owner), dpi_(WindowDpi(parent)), font_(std::make_unique<TFont>(TFontStyle{}, dpi_)) {
   TWindowParams params;
   params.style = WS_CHILD | WS_VISIBLE;
   params.parent = parent;
@@ -33,7 +36,7 @@ TControl::TControl(TComponent* owner, HWND parent) : TComponent(owner), font_(st
 }
 
 TControl::TControl(TComponent* owner, HWND parent, const char* systemClass, DWORD style)
-    : TComponent(owner), font_(std::make_unique<TFont>(TFontStyle{})) {
+    : TComponent(owner), dpi_(WindowDpi(parent)), font_(std::make_unique<TFont>(TFontStyle{}, dpi_)) {
   systemWindow_.Reset(CreateWindowExA(0, systemClass, "", WS_CHILD | WS_VISIBLE | style, 0, 0, 0, 0, parent, nullptr,
                                       GetModuleHandleA(nullptr), nullptr));
   if (!systemWindow_) throw Exception("Cannot create a window");
@@ -52,8 +55,24 @@ void TControl::SetVisible(bool visible) { ShowWindow(Handle(), visible ? SW_SHOW
 void TControl::SetEnabled(bool enabled) { EnableWindow(Handle(), enabled ? TRUE : FALSE); }
 
 void TControl::SetFont(const TFontStyle& style) {
-  font_ = std::make_unique<TFont>(style);
-  SendMessageA(Handle(), WM_SETFONT, reinterpret_cast<WPARAM>(font_->Handle()), TRUE);
+  auto font = std::make_unique<TFont>(style, dpi_);
+  SendMessageA(Handle(), WM_SETFONT, reinterpret_cast<WPARAM>(font->Handle()), TRUE);
+  font_ = std::move(font);  // the control let go of the old font above: it may go now
+}
+
+void TControl::SetDpi(UINT dpi) {
+  if (dpi == dpi_) return;
+  dpi_ = dpi;
+  SetFont(font_->Style());
+}
+
+SIZE TControl::TextExtent(const std::string& text, bool prefix) const {
+  TWindowDC dc(Handle());
+  TSelectObject font(dc.Get(), font_->Handle());
+  RECT r{0, 0, 0, 0};
+  DrawTextA(dc.Get(), text.c_str(), static_cast<int>(text.size()), &r,
+            DT_CALCRECT | DT_SINGLELINE | (prefix ? 0u : static_cast<UINT>(DT_NOPREFIX)));
+  return SIZE{r.right - r.left, r.bottom - r.top};
 }
 
 LRESULT TControl::WndProc(UINT message, WPARAM wParam, LPARAM lParam) {
@@ -90,7 +109,8 @@ void TImage::SetIcon(HICON icon) {
 void TImage::Paint(HDC dc) {
   RECT r{0, 0, width_, height_};
   FillRect(dc, &r, GetSysColorBrush(COLOR_BTNFACE));
-  if (icon_) DrawIconEx(dc, (width_ - 32) / 2, (height_ - 32) / 2, icon_, 32, 32, 0, nullptr, DI_NORMAL);
+  const int size = std::min(width_, height_);
+  if (icon_) DrawIconEx(dc, (width_ - size) / 2, (height_ - size) / 2, icon_, size, size, 0, nullptr, DI_NORMAL);
 }
 
 namespace {
@@ -124,12 +144,13 @@ void TLabel::SetCaption(const std::string& caption) {
 }
 
 void TLabel::AdjustSize() {
-  TWindowDC dc(Handle());
-  TSelectObject font(dc.Get(), font_->Handle());
-  RECT r{0, 0, 0, 0};
-  DrawTextA(dc.Get(), caption_.c_str(), static_cast<int>(caption_.size()), &r,
-            DT_CALCRECT | DT_SINGLELINE | DT_NOPREFIX);
-  SetBounds(left_, top_, r.right - r.left, r.bottom - r.top);
+  const SIZE size = TextExtent(caption_);
+  SetBounds(left_, top_, size.cx, size.cy);
+}
+
+void TLabel::SetDpi(UINT dpi) {
+  TControl::SetDpi(dpi);
+  AdjustSize();
 }
 
 void TLabel::Paint(HDC dc) {

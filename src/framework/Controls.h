@@ -6,6 +6,7 @@
 #include <string>
 
 #include "framework/Component.h"
+#include "framework/Dpi.h"
 #include "framework/Handles.h"
 #include "framework/Window.h"
 
@@ -15,15 +16,15 @@ class TForm;
 
 struct TFontStyle {
   std::string name = "MS Sans Serif";
-  int height = 11;  // character height in pixels
+  int height = 11;  // character height in pixels at 96 DPI
   bool bold = false;
   COLORREF color = RGB(0, 0, 0);
 };
 
-// A font made from a style; the GDI object lives as long as this.
+// A font made from a style at a DPI; the GDI object lives as long as this.
 class TFont {
  public:
-  explicit TFont(const TFontStyle& style);
+  explicit TFont(const TFontStyle& style, UINT dpi = kStandardDpi);
   HFONT Handle() const { return static_cast<HFONT>(font_.Get()); }
   const TFontStyle& Style() const { return style_; }
   // Whether the system really has the face asked for, rather than a substitute.
@@ -50,6 +51,11 @@ class TControl : public TComponent {
   HWND Handle() const { return handle_; }
   void SetFont(const TFontStyle& style);
   const TFont& Font() const { return *font_; }
+  // The DPI the control is drawn at; a new one makes its font again at that scale.
+  UINT Dpi() const { return dpi_; }
+  virtual void SetDpi(UINT dpi);
+  // The size of a line of text in the control's font; with prefix, "&" marks a mnemonic.
+  SIZE TextExtent(const std::string& text, bool prefix = false) const;
 
  protected:
   TControl(TComponent* owner, HWND parent);
@@ -61,6 +67,7 @@ class TControl : public TComponent {
   HWND handle_ = nullptr;  // known from the first message, before window_ is assigned
   std::unique_ptr<TWindow> window_;
   TWindowHandle systemWindow_;  // the window of a system-class control
+  UINT dpi_;
   std::unique_ptr<TFont> font_;
   int left_ = 0, top_ = 0, width_ = 0, height_ = 0;
 };
@@ -74,7 +81,7 @@ class TPanel : public TControl {
   void Paint(HDC dc) override;
 };
 
-// A picture (an icon) centred in its bounds.
+// A picture (an icon) centred in its bounds, drawn at the size of the smaller side.
 class TImage : public TControl {
  public:
   TImage(TComponent* owner, HWND parent);
@@ -110,6 +117,7 @@ class TLabel : public TControl {
   void SetCaption(const std::string& caption);
   // Resizes the label to its text in its font.
   void AdjustSize();
+  void SetDpi(UINT dpi) override;
 
  protected:
   LRESULT WndProc(UINT message, WPARAM wParam, LPARAM lParam) override;

@@ -3,6 +3,7 @@
 #include <vector>
 
 #include "framework/Application.h"
+#include "framework/Controls.h"
 
 namespace zv {
 namespace {
@@ -39,6 +40,7 @@ TForm::TForm(TComponent* owner) : TComponent(owner) {
     return WndProc(m, wp, lp);
   });
   SetPropA(Handle(), kFormProperty, this);
+  dpi_ = WindowDpi(Handle());
 }
 
 TForm::~TForm() {
@@ -164,9 +166,26 @@ int TForm::ShowModal() {
 
 bool TForm::KeyPreview(MSG&) { return false; }
 
+void TForm::ChangeDpi(UINT dpi, const RECT& suggested) {
+  dpi_ = dpi;
+  for (TComponent* component : Components())
+    if (auto* control = dynamic_cast<TControl*>(component)) control->SetDpi(dpi);
+  DpiChanged();
+  // A form that sizes itself keeps its own size; where it goes is the system's suggestion.
+  if (centred_)
+    ApplyCentring();
+  else
+    SetBounds(suggested.left, suggested.top, Width(), Height());
+  RedrawWindow(Handle(), nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
+}
+
 LRESULT TForm::WndProc(UINT message, WPARAM wParam, LPARAM lParam) {
   if (message == WM_CLOSE) {
     Close();
+    return 0;
+  }
+  if (message == kDpiChangedMessage) {
+    ChangeDpi(HIWORD(wParam), *reinterpret_cast<const RECT*>(lParam));
     return 0;
   }
   return DefWindowProcA(Handle(), message, wParam, lParam);

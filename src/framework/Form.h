@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "framework/Component.h"
+#include "framework/Dpi.h"
 #include "framework/Window.h"
 
 namespace zv {
@@ -76,18 +77,27 @@ class TForm : public TComponent {
   // Keyboard messages for this form before they are dispatched; true when handled.
   virtual bool KeyPreview(MSG& message);
 
+  // The DPI the form is drawn at, and a size at 96 DPI at that scale.
+  UINT Dpi() const { return dpi_; }
+  int Scale(int value) const { return ScaleToDpi(value, dpi_); }
+
  protected:
   virtual LRESULT WndProc(UINT message, WPARAM wParam, LPARAM lParam);
+  // After a change of DPI, once the controls have their fonts at the new scale: a form that
+  // lays itself out does it again here.
+  virtual void DpiChanged() {}
 
  private:
   void ApplyCentring();
   void FocusActiveControl();
+  void ChangeDpi(UINT dpi, const RECT& suggested);
   HWND handle_ = nullptr;  // known from the first message, before window_ is assigned
   std::unique_ptr<TWindow> window_;
   bool centred_ = false;
   HWND activeControl_ = nullptr;
   bool modal_ = false;
   int modalResult_ = mrNone;
+  UINT dpi_ = kStandardDpi;
 };
 
 }  // namespace zv

@@ -11,6 +11,10 @@ inline constexpr char kAuthor[] = "Fenwarrow";
 inline constexpr char kContactLine1[] = "fenwarrow@zorvane.example";
 inline constexpr char kContactLine2[] = "zorvane.example";
 
+// The icon resources: the program's icon, dark-outlined, and its light-outlined look for dark taskbars.
+inline constexpr int kIconResource = 1;
+inline constexpr int kLightIconResource = 2;
+
 inline constexpr char kNoDefaultPrinterTip[] = "There is no Default Printer";
 inline constexpr char kFailureToSetDefault[] = "Failure to set Default Printer!";
 inline constexpr char kUnInstallQuestion[] = "Are you sure you want to do this ?";

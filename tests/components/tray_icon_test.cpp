@@ -1,5 +1,9 @@
 #include "Testing.h"
 
+#include <map>
+
+#include "framework/Dpi.h"
+
 namespace zv::test {
 
 using Calls = std::vector<DWORD>;
@@ -75,6 +79,72 @@ TEST(TrayIcon, TheCommandChosenRunsAfterTheMenuHasClosedAndEveryRightClickIsTold
   may = false;
   SendMessageA(tray.WindowHandle(), WM_TRAYNOTIFY, 0, WM_RBUTTONUP);
   EXPECT_EQ(seen, (std::vector<std::string>{"right-click", "closed", "A", "right-click"}));
+
+// An icon's size and its pixels, colour and alpha.
+std::pair<int, std::vector<std::uint32_t>> Pixels(HICON icon) {
+  ICONINFO info{};
+  GetIconInfo(icon, &info);
+  using TBitmap = TUniqueHandle<HGDIOBJ, &DeleteObject>;
+  TBitmap colour(info.hbmColor), mask(info.hbmMask);  // the copies GetIconInfo made are ours
+  BITMAP bitmap{};
+  GetObjectA(info.hbmColor, sizeof bitmap, &bitmap);
+  BITMAPINFO format{{sizeof(BITMAPINFOHEADER), bitmap.bmWidth, -bitmap.bmHeight, 1, 32, BI_RGB, 0, 0, 0, 0, 0}, {}};
+  std::vector<std::uint32_t> pixels(static_cast<std::size_t>(bitmap.bmWidth) * bitmap.bmHeight);
+  TWindowDC screen(nullptr);
+  GetDIBits(screen.Get(), info.hbmColor, 0, bitmap.bmHeight, pixels.data(), &format, DIB_RGB_COLORS);
+  return {bitmap.bmWidth, pixels};
+}
+
+// The images of an icon resource, drawn as they are stored: size to pixels, for the 32-bit ones.
+std::map<int, std::vector<std::uint32_t>> Stored(int id) {
+#pragma pack(push, 2)
+  struct TEntry { BYTE width, height, colours, reserved; WORD planes, bits; DWORD bytes; WORD id; };
+#pragma pack(pop)
+  const auto data = [](LPCSTR name, LPCSTR type) {
+    HRSRC found = FindResourceA(nullptr, name, type);
+    return static_cast<const BYTE*>(LockResource(LoadResource(nullptr, found)));
+  };
+  const BYTE* group = data(MAKEINTRESOURCEA(id), RT_GROUP_ICON);
+  std::map<int, std::vector<std::uint32_t>> images;
+  const auto* entries = reinterpret_cast<const TEntry*>(group + 6);
+  for (WORD i = 0; i < reinterpret_cast<const WORD*>(group)[2]; ++i) {
+    if (entries[i].bits != 32) continue;
+    const int size = entries[i].width ? entries[i].width : 256;
+    HICON icon = CreateIconFromResourceEx(const_cast<BYTE*>(data(MAKEINTRESOURCEA(entries[i].id), RT_ICON)),
+                                          entries[i].bytes, TRUE, 0x00030000, size, size, 0);
+    images[size] = Pixels(TIconHandle(icon).Get()).second;
+  }
+  return images;
+}
+
+// Both looks hold every size the tray and the About window ask for, in 32-bit colour; the tray shows
+// the image stored for its scale's small-icon size, not a stretched one, and the light look exactly
+// while Windows' theme says the taskbar is dark.
+TEST(TrayIcon, ShowsTheStoredImageOfItsScalesSizeInTheLookOfTheTaskbarsTheme) {
+  const auto dark = Stored(kIconResource), light = Stored(kLightIconResource);
+  for (const auto* look : {&dark, &light}) {
+    std::vector<int> sizes;
+    for (const auto& [size, pixels] : *look) sizes.push_back(size);
+    EXPECT_EQ(sizes, (std::vector<int>{16, 20, 24, 32, 40, 48, 64, 256}));
+  }
+  TFakeNotifyIcon shell;
+  TTestKey theme("Software\\Microsoft\\Windows\\CurrentVersion\\Themes\\Personalize");
+  TTrayIcon tray(nullptr);
+  tray.SetIconResource(kIconResource, kLightIconResource);
+  tray.SetActive(true);
+  const auto shown = [&] { return Pixels(shell.calls.back().data.hIcon); };
+  const int size = SmallIconSize(WindowDpi(tray.WindowHandle()));
+  EXPECT_EQ(shown().second, dark.at(size));  // no theme: the look of old
+  for (DWORD usesLight : {0, 1, 0}) {
+    theme.Set("", "SystemUsesLightTheme", usesLight);
+    SendMessageA(tray.WindowHandle(), WM_SETTINGCHANGE, 0, reinterpret_cast<LPARAM>("ImmersiveColorSet"));
+    EXPECT_EQ(shown().second, (usesLight ? dark : light).at(size)) << usesLight;
+  }
+  for (UINT dpi : {96, 120, 144, 192}) {  // still on a dark taskbar
+    RECT suggested{};
+    SendMessageA(tray.WindowHandle(), kDpiChangedMessage, MAKEWPARAM(dpi, dpi), reinterpret_cast<LPARAM>(&suggested));
+    EXPECT_EQ(shown(), std::make_pair(ScaleToDpi(16, dpi), light.at(ScaleToDpi(16, dpi)))) << dpi;
+  }
 }
 
 }  // namespace zv::test

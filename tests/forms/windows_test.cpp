@@ -1,5 +1,8 @@
 #include "Testing.h"
 
+#include "framework/Controls.h"
+#include "framework/Dpi.h"
+
 namespace zv::test {
 
 // The splash never closes by a key; About closes by every key of its Close button, and by no other.
@@ -19,6 +22,34 @@ TEST(AboutForm, OnlyTheAboutWindowClosesAndFromTheKeyboardByEveryKeyOfItsButton)
     MSG other{GetFocus(), WM_KEYDOWN, 'C', 0, 0, {}};  // C without Alt
     EXPECT_FALSE(form.KeyPreview(other));
     EXPECT_EQ(form.Left(), (GetSystemMetrics(SM_CXSCREEN) - form.Width()) / 2);  // centred when shown
+  }
+}
+
+// At every scale About holds its texts within its margins and none over another (but the sign in
+// the title's gap), its window and texts growing with the scale, and never smaller than its design.
+TEST(AboutForm, HoldsEveryTextInsideItsMarginsAndGrowsWithTheScale) {
+  TAboutForm form(Application, 1);
+  const std::vector<TControl*> shown = {form.ProgramImage, form.ProgramTitle, form.Copywright, form.ProgramTitle2,
+                                        form.Author, form.AuthorName, form.Email2, form.Email1, form.CloseButton};
+  int height = 0;
+  for (UINT dpi : {96, 120, 144, 192}) {
+    RECT suggested{};
+    SendMessageA(form.Handle(), kDpiChangedMessage, MAKEWPARAM(dpi, dpi), reinterpret_cast<LPARAM>(&suggested));
+    const int margin = ScaleToDpi(6, dpi);
+    for (const TControl* c : shown) {
+      RECT r{c->Left(), c->Top(), c->Left() + c->Width(), c->Top() + c->Height()};
+      EXPECT_TRUE(r.left >= margin && r.top >= margin && r.right <= form.ClientWidth() - margin &&
+                  r.bottom <= form.ClientHeight() - margin) << dpi << " " << c->Left() << "," << c->Top();
+      for (const TControl* other : shown) {
+        RECT o{other->Left(), other->Top(), other->Left() + other->Width(), other->Top() + other->Height()}, both;
+        EXPECT_TRUE(c == other || c == form.Copywright || other == form.Copywright || !IntersectRect(&both, &r, &o))
+            << dpi << " " << c->Left() << "," << c->Top() << " " << other->Left() << "," << other->Top();
+      }
+    }
+    EXPECT_GE(form.ClientWidth(), form.Email2->Width() + ScaleToDpi(19, dpi)) << dpi;
+    EXPECT_GE(form.ClientHeight(), ScaleToDpi(162, dpi)) << dpi;
+    EXPECT_GT(form.Email2->Height(), height) << dpi;
+    height = form.Email2->Height();
   }
 }
 

@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "framework/Application.h"
+#include "framework/Dpi.h"
 #include "framework/Text.h"
 
 namespace zv {
@@ -30,6 +31,7 @@ TTrayIcon::TTrayIcon(TComponent* owner) : TComponent(owner), icon_(std::make_uni
       params, [this](HWND w, UINT m, WPARAM wp, LPARAM lp) { return HandleMessage(w, m, wp, lp); });
   // Sent to every top-level window when the shell (re)starts; our icon must then be added again.
   taskbarCreated_ = RegisterWindowMessageA("TaskbarCreated");
+  dpi_ = WindowDpi(WindowHandle());
 }
 
 TTrayIcon::~TTrayIcon() {
@@ -51,8 +53,45 @@ void TTrayIcon::SetActive(bool value) {
 
 void TTrayIcon::SetIcon(const TIcon* icon) {
   if (icon == icon_.get()) return;
+  iconId_ = 0;
   icon_->Assign(icon);
   ModifyIcon();
+}
+
+void TTrayIcon::SetIconResource(int id, int lightId) {
+  iconId_ = id;
+  lightIconId_ = lightId;
+  loadedSize_ = 0;
+  FollowIconResource();
+}
+
+void TTrayIcon::FollowIconResource() {
+  if (iconId_ == 0) return;
+  // The tray asks for the small-icon size of its scale: an image of exactly that size is drawn
+  // crisp, where a smaller or larger one would be stretched.
+  const int size = SmallIconSize(dpi_);
+  const bool light = TaskbarIsDark();
+  if (size == loadedSize_ && light == loadedLight_) return;
+  loadedSize_ = size;
+  loadedLight_ = light;
+  icon_->LoadFromResource(light && lightIconId_ ? lightIconId_ : iconId_, size);
+  ModifyIcon();
+}
+
+bool TaskbarIsDark() {
+  TKeyHandle key;
+  HKEY opened = nullptr;
+  if (RegOpenKeyExA(HKEY_CURRENT_USER, "Software\\Microsoft\\Windows\\CurrentVersion\\Themes\\Personalize", 0,
+                    KEY_QUERY_VALUE, &opened) != ERROR_SUCCESS)
+    return false;
+  key.Reset(opened);
+  DWORD value = 1, type = 0, size = sizeof value;
+  // Missing (before Windows 10, under Wine) or not a number: the taskbar of old, which is light.
+  if (RegQueryValueExA(key.Get(), "SystemUsesLightTheme", nullptr, &type, reinterpret_cast<BYTE*>(&value), &size) !=
+          ERROR_SUCCESS ||
+      type != REG_DWORD)
+    return false;
+  return value == 0;
 }
 
 void TTrayIcon::SetToolTip(const std::string& text) {
@@ -130,8 +169,22 @@ LRESULT TTrayIcon::HandleMessage(HWND window, UINT message, WPARAM wParam, LPARA
     return 0;
   }
   if (message == taskbarCreated_ && taskbarCreated_ != 0) {
+    // The shell also starts again after a change of scale: the image for the new one goes in.
+    dpi_ = WindowDpi(WindowHandle());
+    FollowIconResource();
     if (IconShown()) AddIcon();
     return 0;
+  }
+  if (message == kDpiChangedMessage) {
+    dpi_ = HIWORD(wParam);
+    FollowIconResource();
+    return 0;
+  }
+  // A change of theme ("ImmersiveColorSet"), of scale or of the displays: the image may have to
+  // follow; every other change leaves it as it is.
+  if (message == WM_SETTINGCHANGE || message == WM_DISPLAYCHANGE) {
+    dpi_ = WindowDpi(WindowHandle());
+    FollowIconResource();
   }
   return DefWindowProcA(window, message, wParam, lParam);
 }

@@ -58,6 +58,10 @@ class TTrayIcon : public TComponent {
   void SetActive(bool value);
   const TIcon* Icon() const { return icon_.get(); }
   void SetIcon(const TIcon* icon);
+  // The image from the program's icon resources instead, at the small-icon size of the scale the
+  // tray is drawn at, and in the look that stands out on the taskbar: lightId's where the taskbar
+  // is dark. Followed when the scale or the theme changes.
+  void SetIconResource(int id, int lightId);
   const std::string& ToolTip() const { return toolTip_; }
   void SetToolTip(const std::string& text);
   // Tells the user something in the tip's balloon while the icon is shown; texts too long are cut.
@@ -84,6 +88,8 @@ class TTrayIcon : public TComponent {
   void RightClick();
   void RunChosen();
   void PopupClosed();
+  // Loads the resource's image again where the size or the look it should have has changed.
+  void FollowIconResource();
 
   TNotifyIconData data_{};
   std::unique_ptr<TIcon> icon_;
@@ -92,6 +98,13 @@ class TTrayIcon : public TComponent {
   bool active_ = false;
   TPopupMenu* popupMenu_ = nullptr;
   UINT taskbarCreated_ = 0;
+  int iconId_ = 0, lightIconId_ = 0;  // 0: the image is the one given to SetIcon
+  UINT dpi_ = 0;  // the scale the tray is drawn at
+  int loadedSize_ = 0;
+  bool loadedLight_ = false;
 };
+
+// Whether the taskbar is dark (Windows 10 on, where the user's theme says so); elsewhere it is not.
+bool TaskbarIsDark();
 
 }  // namespace zv
