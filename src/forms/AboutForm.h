@@ -10,12 +10,11 @@ namespace zv {
 
 class TAboutForm : public TForm {
  public:
-  // AboutMode 0: the splash; 1: the About window with its Close button.
+  // aboutMode 0: the splash; 1: the About window with its Close button.
   TAboutForm(TComponent* owner, std::uint8_t aboutMode);
 
   void FormCreate();
   bool KeyPreview(MSG& message) override;
-  std::uint8_t AboutMode() const { return aboutMode_; }
 
   TPanel* StartupPanel = nullptr;
   TImage* ProgramImage = nullptr;
