@@ -1,5 +1,7 @@
 #include "framework/Application.h"
 
+#include <algorithm>
+
 #include "framework/Dialogs.h"
 #include "framework/Exception.h"
 #include "framework/Form.h"
@@ -50,7 +52,37 @@ bool TApplication::IsDialogMessage(MSG& message) {
   return form && form->KeyPreview(message);
 }
 
+void TApplication::NoticeEvent(HANDLE event, std::function<void()> fired) {
+  ForgetEvent(event);
+  noticed_.push_back({event, std::move(fired)});
+}
+
+void TApplication::ForgetEvent(HANDLE event) {
+  std::erase_if(noticed_, [event](const TNoticed& noticed) { return noticed.Event == event; });
+}
+
+bool TApplication::FireSignalled(DWORD timeout) {
+  if (noticed_.empty()) return false;
+  std::vector<HANDLE> events;
+  for (const TNoticed& noticed : noticed_) events.push_back(noticed.Event);
+  const DWORD count = static_cast<DWORD>(std::min<std::size_t>(events.size(), MAXIMUM_WAIT_OBJECTS - 1));
+  const DWORD woke = timeout ? MsgWaitForMultipleObjectsEx(count, events.data(), timeout, QS_ALLINPUT, MWMO_INPUTAVAILABLE)
+                             : WaitForMultipleObjects(count, events.data(), FALSE, 0);
+  if (woke >= WAIT_OBJECT_0 + count) return false;
+  // Once: the notice is taken before it is called, and the call may ask for the next one.
+  const std::function<void()> fired = std::move(noticed_[woke - WAIT_OBJECT_0].Fired);
+  noticed_.erase(noticed_.begin() + (woke - WAIT_OBJECT_0));
+  try {
+    fired();
+  } catch (...) {
+    HandleCurrentException();
+  }
+  return true;
+}
+
 void TApplication::ProcessMessages() {
+  while (FireSignalled(0)) {
+  }
   MSG message;
   while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
     if (message.message == WM_QUIT) {
@@ -63,6 +95,16 @@ void TApplication::ProcessMessages() {
 
 void TApplication::HandleMessage() {
   MSG message;
+  if (!noticed_.empty()) {
+    // A message or a notice, whichever comes first.
+    if (FireSignalled(INFINITE) || !PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) return;
+    if (message.message == WM_QUIT) {
+      terminated_ = true;
+      return;
+    }
+    DispatchOne(message);
+    return;
+  }
   BOOL result = GetMessageA(&message, nullptr, 0, 0);
   if (result == 0 || result == -1) {
     terminated_ = true;

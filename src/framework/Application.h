@@ -7,6 +7,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "framework/Component.h"
 #include "framework/Window.h"
@@ -27,10 +28,16 @@ class TApplication : public TComponent {
   const std::string& Title() const { return title_; }
   void SetTitle(const std::string& title);
 
-  // Dispatches every message waiting in the thread's queue and returns when it is empty.
+  // Dispatches every message waiting in the thread's queue, and the notice of every event
+  // signalled, and returns when none is left.
   void ProcessMessages();
-  // Waits for one message and dispatches it.
+  // Waits for one message, or one event's notice, and handles it.
   void HandleMessage();
+  // The system signals an event (a change of a registry key, of the routing table): fired is
+  // called once, on this thread, from the message loop; no thread waits for it. Asked again by
+  // another call; ForgetEvent drops it.
+  void NoticeEvent(HANDLE event, std::function<void()> fired);
+  void ForgetEvent(HANDLE event);
   // Runs the message loop until Terminate or the main form closes.
   void Run();
   void Terminate();
@@ -56,7 +63,14 @@ class TApplication : public TComponent {
 
  private:
   void DispatchOne(MSG& message);
+  // Calls the notice of the event signalled, if one is within the time; true when one was.
+  bool FireSignalled(DWORD timeout);
   std::unique_ptr<TWindow> window_;
+  struct TNoticed {
+    HANDLE Event;
+    std::function<void()> Fired;
+  };
+  std::vector<TNoticed> noticed_;
   std::string title_;
   TForm* mainForm_ = nullptr;
   bool terminated_ = false;

@@ -2,31 +2,26 @@
 
 #include <utility>
 
+#include "framework/Application.h"
+
 namespace zv {
 
 TEventNotice::TEventNotice() : event_(CreateEventA(nullptr, FALSE, FALSE, nullptr)) {}
 
 bool TEventNotice::Arm(std::function<void()> fired) {
   Disarm();
-  if (!event_) return false;
-  fired_ = std::move(fired);
-  HANDLE wait = nullptr;
-  if (!RegisterWaitForSingleObject(&wait, event_.Get(), &Fired, this, INFINITE, WT_EXECUTEONLYONCE)) return false;
-  wait_ = wait;
+  if (!event_ || !Application) return false;
+  armed_ = true;
+  Application->NoticeEvent(event_.Get(), [this, fired = std::move(fired)] {
+    armed_ = false;
+    fired();
+  });
   return true;
 }
 
 void TEventNotice::Disarm() {
-  if (!wait_) return;
-  UnregisterWaitEx(std::exchange(wait_, nullptr), INVALID_HANDLE_VALUE);
-}
-
-void CALLBACK TEventNotice::Fired(void* self, BOOLEAN) {
-  // Nothing may leave a call of the system's pool.
-  try {
-    static_cast<TEventNotice*>(self)->fired_();
-  } catch (...) {
-  }
+  if (armed_ && Application) Application->ForgetEvent(event_.Get());
+  armed_ = false;
 }
 
 }  // namespace zv

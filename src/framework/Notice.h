@@ -1,7 +1,7 @@
 #pragma once
-// A notice the system gives by signalling an event (a change of the routing table, of a registry
-// key), answered once on a thread of the system's pool. What is done there must be safe on any
-// thread: posting a message to a window is.
+// A notice the system gives by signalling an event (a change of a registry key, of the routing
+// table), answered once by the application's message loop, on the program's own thread: no
+// thread is made to wait for it.
 #include <windows.h>
 
 #include <functional>
@@ -13,24 +13,21 @@ namespace zv {
 class TEventNotice {
  public:
   TEventNotice();
-  // No call of the notice runs once it is gone.
   ~TEventNotice() { Disarm(); }
   TEventNotice(const TEventNotice&) = delete;
   TEventNotice& operator=(const TEventNotice&) = delete;
 
   // The event to hand to the system; null when it could not be made.
   HANDLE Event() const { return event_.Get(); }
-  // Calls fired once, on a pool thread, when the event is next signalled. False when the system
-  // will not wait for it.
+  // Calls fired once, from the message loop, when the event is next signalled. False when there
+  // is no event or no loop.
   bool Arm(std::function<void()> fired);
-  // A call under way is waited for; none follows. Never from within the call itself.
+  // No call follows.
   void Disarm();
 
  private:
-  static void CALLBACK Fired(void* self, BOOLEAN);
   TKernelHandle event_;
-  HANDLE wait_ = nullptr;
-  std::function<void()> fired_;
+  bool armed_ = false;
 };
 
 }  // namespace zv

@@ -15,9 +15,11 @@ class TFakeWindow : public ICoreWindow {
   }
   void Pace(bool on) override { paced = on; }
   void Announce() override { AnnounceDefaultPrinter(); }
-  // Waits a while (two seconds at most) for a post from another thread; true when one came, taken away.
+  // Waits a while (two seconds at most) for a post, as the message loop hears the system's notices;
+  // true when one came, taken away.
   bool Posted(TCoreWake what, int tries = 40) {
     for (int i = 0; i < tries; ++i, Sleep(50)) {
+      Application->ProcessMessages();
       std::lock_guard<std::mutex> guard(lock);
       if (const auto it = std::find(posts.begin(), posts.end(), what); it != posts.end()) return posts.erase(it), true;
     }

@@ -79,6 +79,7 @@ TEST(TrayIcon, TheCommandChosenRunsAfterTheMenuHasClosedAndEveryRightClickIsTold
   may = false;
   SendMessageA(tray.WindowHandle(), WM_TRAYNOTIFY, 0, WM_RBUTTONUP);
   EXPECT_EQ(seen, (std::vector<std::string>{"right-click", "closed", "A", "right-click"}));
+}
 
 // An icon's size and its pixels, colour and alpha.
 std::pair<int, std::vector<std::uint32_t>> Pixels(HICON icon) {
