@@ -67,7 +67,7 @@ windows_shown() {  # windows_shown [EXCEPT]: a window of ours bigger than a poin
 click_icon() {  # click_icon CLICK-ARGUMENTS...: once no window of ours, still closing, could pass for what it opens
   local WINDOW X Y WIDTH HEIGHT SCREEN
   wait_for 10 "windows of ours closing before a click on the icon" no windows_shown
-  tray_shown || stuck "no icon to click"
+  wait_for "$ICON_WAIT" "the icon to click" tray_shown  # a start's icon may come after what it changed
   eval "$(xdotool getwindowgeometry --shell "$TRAY")"
   xdotool mousemove $((X + 10)) $((Y + 10)) click "$@"
 }
