@@ -13,6 +13,16 @@ WINE reg delete "$SETTINGS" /f >/dev/null 2>&1 || true
 # start: starts a copy and waits for its icon; BEFORE_ICON tells the windows of ours seen before it.
 start() { BEFORE_ICON=; launch_zorvane; wait_for "$ICON_WAIT" "the icon after a start" icon_after_windows; }
 icon_after_windows() { tray_shown || { windows_shown && BEFORE_ICON=$SEEN; false; }; }
+# about_fits PICTURE: the About window just opened (SHOWN) shows nothing but its face just inside its
+# right and bottom edges: no text runs into them. ABOUT_WIDTH: its width.
+about_fits() {
+  local WINDOW X Y WIDTH HEIGHT SCREEN
+  eval "$(xdotool getwindowgeometry --shell "${SHOWN%% *}")"
+  ABOUT_WIDTH=$WIDTH SEEN="a text at the edges of the ${WIDTH}x$HEIGHT window"
+  plain "$SHOTS/$1.png" "4x$((HEIGHT - 6))+$((X + WIDTH - 7))+$((Y + 3))" &&
+    plain "$SHOTS/$1.png" "$((WIDTH - 6))x4+$((X + 3))+$((Y + HEIGHT - 7))"
+}
+plain() { [ "$(convert "$1" -crop "$2" +repage -format %k info:)" = 1 ]; }  # plain PICTURE AREA: one colour
 balloon_shown() {  # Wine's tray shows it in a window of its own with no name, about 2 s after the call
   local w
   for w in $(xsearch --onlyvisible --class explorer.exe); do [ -n "$(xdotool getwindowname "$w")" ] || return 0; done
@@ -37,6 +47,8 @@ window_opens "a double-click opened the printer setup dialog" printer-setup-dial
 xdotool key Escape  # the next click waits for it to close
 menu tray-menu Down Down Down Return  # About, whose fonts Wine loads at their first use (seconds)
 window_opens "About shows its window" about
+check "with every text inside its edges" about_fits about
+width_100=$ABOUT_WIDTH
 check "with the icon gone" wait_until 10 no tray_shown
 xdotool key Escape
 check "Escape closed it and the icon came back" wait_until 10 tray_shown
@@ -57,8 +69,19 @@ check "Exit ends the program and its icon leaves the tray" exit_zorvane
 # Names as CUPS allows them: a comma, other scripts. Office,2F is CUPS's default, and Wine's.
 bench_queues Office,2F Office Büro 事務所 $(printf 'Printer_%03d ' {1..100})
 set_option "Show Splash Screen" 0
+# At 150%, which Wine reads (LogPixels) when a program starts; the bench's scale is put back after.
+DESKTOP='HKCU\Control Panel\Desktop'
+scale_before=$(reg_query "$DESKTOP" LogPixels)
+trap 'on_exit; WINE reg add "$DESKTOP" /v LogPixels /t REG_DWORD /d "${scale_before:-96}" /f >/dev/null || true' EXIT
+WINE reg add "$DESKTOP" /v LogPixels /t REG_DWORD /d 144 /f >/dev/null
 start
 check "the next start is no first run: the splash kept off, nothing shows before the icon" same "$BEFORE_ICON" ""
+menu tray-menu-150 Down Down Down Return
+window_opens "About at 150% shows its window" about-150
+check "with every text inside its edges" about_fits about-150
+check "grown with the scale ($width_100 px at 100%)" test $((ABOUT_WIDTH * 10)) -ge $((width_100 * 14))
+xdotool key Escape
+check "Escape closed it" wait_until 10 tray_shown
 menu tray-menu-names Down Down Down Down Down Down Down Return  # the first printer entry: 事務所
 check "a printer named in another script is chosen by its name" wait_until 15 profile_is "事務所,,"
 check "and CUPS has it by that name" wait_until 10 cups_default_is 事務所
