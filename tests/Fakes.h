@@ -264,8 +264,7 @@ class TFakeWindows : public TStandIn<IWindowsVersion> {
 class TFakeNetwork : public TStandIn<INetworkCalls> {
  public:
   std::string network;  // a key name
-  DWORD metric = 1;
-  TNetworkLook Look(bool) override { return {TNetwork::FromKey(network).value_or(TNetwork{}), 1, metric}; }
+  TNetworkLook Look(bool) override { return {TNetwork::FromKey(network).value_or(TNetwork{}), 1, 1}; }
   bool notices = false;  // the system tells of route changes (not under Wine)
   int requests = 0;
   ICoreWindow* told = nullptr;

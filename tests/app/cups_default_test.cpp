@@ -41,18 +41,12 @@ TEST_F(CupsDefaultTest, AChoiceIsAlwaysSentWholeAReapplicationOnlyWhereCupsMayLa
                                       "lpoptions -d Beta"}));
 }
 
-TEST_F(CupsDefaultTest, RapidSwitchesSendOnlyTheLastChoiceAndTheEndLetsGoOfARunningStepAtOnce) {
+// (That of quick choices only the last is sent, the core's test shows, to the command.)
+TEST_F(CupsDefaultTest, TheEndLetsGoOfARunningStepAtOnce) {
   auto cups = std::make_unique<TCupsDefault>();
   lpoptions.Gate(false);
-  EXPECT_TRUE(cups->Keep("Beta", "", true));
-  lpoptions.Runs(1);  // Beta is being sent and takes its time
-  for (const char* device : {"Alpha", "Beta", "Office,2F"}) cups->Keep(device, "", true);
-  lpoptions.Gate(true);
-  while (cups->Busy()) Sleep(1);
-  EXPECT_EQ(lpoptions.Runs(), (std::vector<std::string>{"lpoptions -d Beta", "lpoptions -d Office,2F"}));
-  lpoptions.Gate(false);
   cups->Keep("Beta", "", true);
-  lpoptions.Runs(3);
+  lpoptions.Runs(1);  // Beta is being sent and takes its time
   const DWORD start = GetTickCount();
   cups.reset();
   EXPECT_LT(GetTickCount() - start, 1000u);

@@ -45,14 +45,12 @@ TEST(Decide, OnePrinterAndItsReasonForEverySituation) {
       {Arrived, 0, -1, "A", Choice, true, true, b, "c", true, {}},   // the router answered after a choice
   };
   // clang-format on
-  int row = 0;
   for (const auto& r : rows) {
     const std::vector<TMenuEntry> list = entries(r.checked);
     const TDecision decision =
         Decide({r.event, list, r.chosen, r.before, r.why, r.onNetwork, r.remember, r.remembered, r.ruled, r.settled});
-    EXPECT_EQ(decision, r.expected) << "row " << row << ": " << decision.Entry << " " << static_cast<int>(decision.Why)
+    EXPECT_EQ(decision, r.expected) << "row " << &r - rows << ": " << decision.Entry << " " << static_cast<int>(decision.Why)
                                     << " " << decision.RememberIt << " " << decision.Forget << " " << decision.Again;
-    ++row;
   }
 }
 

@@ -12,21 +12,13 @@ const std::vector<TAdapterInfo> kAdapters{{1, "Home.LAN"}, {2, "corp.example.com
 const std::string kRouter = "02-00-00-00-01-01";
 const std::vector<TNeighbour> kNeighbours{{kHome, 1, kRouter}, {kWork, 2, "00-00-00-00-00-00"}, {kWork, 1, kRouter}};
 
-// The key of the network told, read back into its parts as another engineer's rules would.
-std::string KeyOf(const TNetworkLook& look) {
-  const std::string key = look.Network.Key();
-  EXPECT_EQ(TNetwork::FromKey(key).value_or(TNetwork{}).Key(), key);
-  return key;
-}
-
 TEST(LookAtTables, NamesTheWayOutAsARegistryKeyName) {
   const TRoute home = Default(kHome, 1, 5);
   const DWORD vpn = Ip(10, 8, 0, 1), half = Ip(128, 0, 0, 0);
   const std::string cut(200 - 11 - 2 - 23, 'x');  // what of a long suffix fits beside any router's address
   // clang-format off
   const struct { std::vector<TRoute> routes; std::vector<TAdapterInfo> adapters; std::vector<TNeighbour> neighbours; std::string identity; } cases[] = {
-      {{}, kAdapters, kNeighbours, ""},
-      {{kLocal}, kAdapters, kNeighbours, ""},  // no default route
+      {{}, kAdapters, kNeighbours, ""},  // no default route (an on-link one is none: the lowest metric below)
       {{Default(kWork, 2, 5), Default(0, 1, 1)}, kAdapters, kNeighbours, ""},  // the best one has no gateway
       // The lowest metric; a router address of zeros, or one known on another interface only, is not known.
       {{kLocal, Default(kHome, 1, 10), Default(kWork, 2, 5)}, kAdapters, kNeighbours, "10.0.0.1 corp.example.com"},
@@ -43,7 +35,11 @@ TEST(LookAtTables, NamesTheWayOutAsARegistryKeyName) {
       {{{0, half, vpn, 3, 1}, {half, half, vpn, 3, 1}, kLocal}, kAdapters, kNeighbours, ""},
   };
   // clang-format on
-  for (const auto& c : cases) EXPECT_EQ(KeyOf(LookAtTables(c.routes, c.adapters, c.neighbours)), c.identity);
+  for (const auto& c : cases) {
+    const std::string key = LookAtTables(c.routes, c.adapters, c.neighbours).Network.Key();
+    EXPECT_EQ(key, c.identity);  // and read back into its parts, as another engineer's rules would
+    EXPECT_EQ(TNetwork::FromKey(key).value_or(TNetwork{}).Key(), key);
+  }
   for (const char* foreign : {"", " home.lan", "10.0.0.1 a b c", "10.0.0.1 a "}) EXPECT_FALSE(TNetwork::FromKey(foreign)) << foreign;
 }
 

@@ -54,7 +54,6 @@ TEST_F(SettingsTest, AStartReadsTheOptionsItCanWritesTheVersionAndLeavesTheRestA
     EXPECT_EQ(form->Core().Options.ShowSplash, splash) << what;
     EXPECT_EQ(Stored("Version"), "1.0b") << what;
     EXPECT_EQ(Stored("Show Port Information"), type == REG_NONE ? "(none)" : data) << what << ": kept";
-    EXPECT_EQ(form->mShowPortInfo->Checked(), portInfo) << what;
     EXPECT_EQ(form->mShowSplashScreen->Checked(), splash) << what;
   }
   key.Remove();  // no key at all: created with the defaults
