@@ -93,7 +93,9 @@ TEST(RealCatalogue, ListsTheQueuesOfThePrivateCupsAndResolvesItsDefault) {
   EXPECT_EQ(names, expected);
   EXPECT_EQ(Current(printer), entry(expectedDefault));
   // The driver's own settings. (Wine's driver gives none to a program it runs as Windows 95.)
-  if (nt) EXPECT_STREQ(reinterpret_cast<const char*>(printer.DevMode()->dmDeviceName), expectedDefault);
+  if (nt) {
+    EXPECT_STREQ(reinterpret_cast<const char*>(printer.DevMode()->dmDeviceName), expectedDefault);
+  }
   std::printf("platform %lu: %zu printers, default %s\n", Spooler().PlatformId(), names.size(), expectedDefault);
 }
 
