@@ -71,8 +71,9 @@ bench_queues Office,2F Office Büro 事務所 $(printf 'Printer_%03d ' {1..100})
 set_option "Show Splash Screen" 0
 # At 150%, which Wine reads (LogPixels) when a program starts; the bench's scale is put back after.
 DESKTOP='HKCU\Control Panel\Desktop'
-scale_before=$(reg_query "$DESKTOP" LogPixels)
-trap 'on_exit; WINE reg add "$DESKTOP" /v LogPixels /t REG_DWORD /d "${scale_before:-96}" /f >/dev/null || true' EXIT
+scale_before=$(reg_query "$DESKTOP" LogPixels) || scale_before=  # a fresh prefix has no value: Wine's 96
+trap 'on_exit; if [ -n "$scale_before" ]; then WINE reg add "$DESKTOP" /v LogPixels /t REG_DWORD /d "$scale_before" /f
+  else WINE reg delete "$DESKTOP" /v LogPixels /f; fi >/dev/null 2>&1 || true' EXIT
 WINE reg add "$DESKTOP" /v LogPixels /t REG_DWORD /d 144 /f >/dev/null
 start
 check "the next start is no first run: the splash kept off, nothing shows before the icon" same "$BEFORE_ICON" ""
